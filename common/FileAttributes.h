@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace common {
+
+// The attribute bits of the Windows program: read-only 1, hidden 2, system 4; 0 is normal.
+enum FileAttribute : int { AttrNormal = 0, AttrReadOnly = 1, AttrHidden = 2, AttrSystem = 4 };
+
+// Read-only clears the owner's write bit; hidden lists the name in the parent folder's ".hidden"
+// file; hidden and system are also kept in the extended attribute "user.DOSATTRIB" where the file
+// system has user attributes. 0 undoes all three. False when the item does not exist.
+bool setFileAttributes(const QString &path, int attributes);
+
+// The attributes as setFileAttributes stores them; 0 for a missing item.
+int fileAttributes(const QString &path);
+
+}

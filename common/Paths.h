@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace common {
+
+// Every folder text returned here ends with "/".
+QString withTrailingSlash(const QString &folder);
+
+// The folder of the running executable.
+QString programFolder();
+
+// programFolder() + "Velmora/" when that folder exists (a portable install), else
+// $XDG_DATA_HOME/Velmora/ (~/.local/share/Velmora/). Not created here.
+QString dataFolder();
+
+// dataFolder() + "Download/".
+QString defaultDownloadFolder();
+
+// $XDG_CONFIG_HOME/Velmora/ (~/.config/Velmora/): the registry hive lives there.
+QString configFolder();
+
+// Private folder for generated pages: $XDG_RUNTIME_DIR/Velmora/ when XDG_RUNTIME_DIR is set,
+// else dataFolder() + "pages/". Created with mode 0700 on first use.
+QString pageFolder();
+
+// The full path of a generated page file ("Tpc.htm", "Quodra.htm", "img.htm").
+QString pageFilePath(const QString &fileName);
+
+// The user's Pictures folder, else the home folder: the default folder where the original
+// program used a drive root.
+QString defaultPicturesFolder();
+
+// The XDG desktop folder.
+QString desktopFolder();
+
+// The path of the running executable.
+QString programPath();
+
+}

@@ -1,0 +1,71 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace velmora::test {
+
+namespace {
+std::unique_ptr<QTemporaryDir> s_sandbox;
+
+QString simulateLog()
+{
+    return qEnvironmentVariable("VELMORA_SIMULATE_DESKTOP");
+}
+}
+
+void enterSandbox()
+{
+    s_sandbox = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velmora-test-XXXXXX"));
+    const QString root = s_sandbox->path();
+    const auto setFolder = [&root](const char *variable, const QString &name) {
+        const QString folder = root + QLatin1Char('/') + name;
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(variable, QFile::encodeName(folder));
+    };
+    setFolder("HOME", QStringLiteral("home"));
+    setFolder("XDG_CONFIG_HOME", QStringLiteral("home/.config"));
+    setFolder("XDG_DATA_HOME", QStringLiteral("home/.local/share"));
+    setFolder("XDG_CACHE_HOME", QStringLiteral("home/.cache"));
+    setFolder("XDG_RUNTIME_DIR", QStringLiteral("runtime"));
+    qunsetenv("XDG_DESKTOP_DIR");
+    qputenv("VELMORA_SIMULATE_DESKTOP", QFile::encodeName(root + QStringLiteral("/desktop-effects.log")));
+}
+
+void leaveSandbox()
+{
+    s_sandbox.reset();
+}
+
+QString sandboxRoot()
+{
+    return s_sandbox ? s_sandbox->path() : QString();
+}
+
+QStringList simulatedDesktopEffects()
+{
+    QFile file(simulateLog());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void clearSimulatedDesktopEffects()
+{
+    QFile::remove(simulateLog());
+}
+
+QString sourceDir()
+{
+    const QString fromEnv = qEnvironmentVariable("VELMORA_SOURCE_DIR");
+    return fromEnv.isEmpty() ? QStringLiteral(VELMORA_SOURCE_DIR_DEFAULT) : fromEnv;
+}
+
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The project's own rules that no compiler checks. Run from the top of the tree.
+set -u
+status=0
+fail() { echo "check-style: $*"; status=1; }
+
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+
+for h in $(echo "$files" | grep '\.h$'); do
+    grep -q '^#pragma once' "$h" || fail "$h: no #pragma once"
+done
+
+hits=$(echo "$files" | xargs grep -n -E 'void on_[A-Za-z0-9]+_[A-Za-z0-9]+\(' 2>/dev/null)
+[ -n "$hits" ] && fail "auto-connect slot names:"$'\n'"$hits"
+
+core=$(echo "$files" | grep -E '^(common|system|viewer|slideshow|desktop|browser)/' | grep -v '/ui/')
+hits=$(echo "$core" | xargs -r grep -n -E '#include <Q(Widget|Dialog|MainWindow|PushButton|Label|Menu|WebEngineView|Application)>' 2>/dev/null)
+[ -n "$hits" ] && fail "widget includes in logic code:"$'\n'"$hits"
+
+hits=$(echo "$files" | grep -v -E '^common/platform/' | grep -v -E '^(tests|bench|fuzz)/' | xargs -r grep -n '#include <QProcess>' 2>/dev/null)
+[ -n "$hits" ] && fail "QProcess outside common/platform/:"$'\n'"$hits"
+
+if command -v clang-format >/dev/null; then
+    out=$(echo "$files" | xargs clang-format --dry-run 2>&1 | grep -E 'warning:' | head -20)
+    [ -n "$out" ] && fail "not formatted (run make format):"$'\n'"$out"
+fi
+exit $status
