@@ -16,7 +16,8 @@ QByteArray encodeLocal(const QString &text);
 QString decodeText(const QByteArray &bytes);
 
 // Writes the whole file through a temporary file and a rename, so readers never see half of it.
-// Returns false (and leaves any old file as it was) when it cannot be written.
+// Returns false (and leaves any old file as it was) when it cannot be written; an existing item
+// that is not a regular file (a device such as /dev/full, a folder) is refused.
 bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error = nullptr);
 
 }

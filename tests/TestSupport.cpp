@@ -9,12 +9,12 @@
 namespace velmora::test {
 
 namespace {
-std::unique_ptr<QTemporaryDir> s_sandbox;
+    std::unique_ptr<QTemporaryDir> s_sandbox;
 
-QString simulateLog()
-{
-    return qEnvironmentVariable("VELMORA_SIMULATE_DESKTOP");
-}
+    QString simulateLog()
+    {
+        return qEnvironmentVariable("VELMORA_SIMULATE_DESKTOP");
+    }
 }
 
 void enterSandbox()

@@ -1,0 +1,68 @@
+#include "common/TextCodec.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringConverter>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <langinfo.h>
+
+namespace common {
+
+QString localCharsetName()
+{
+    // Qt already switched LC_CTYPE to the user's locale when the application object was made;
+    // without one the "C" locale answers ANSI_X3.4-1968, which we treat as UTF-8 like Qt does.
+    const QString name = QString::fromLatin1(nl_langinfo(CODESET));
+    if (name.isEmpty() || name == QLatin1String("ANSI_X3.4-1968") || name == QLatin1String("ASCII"))
+        return QStringLiteral("UTF-8");
+    return name;
+}
+
+QByteArray encodeLocal(const QString &text)
+{
+    const QString charset = localCharsetName();
+    if (charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0)
+        return text.toUtf8();
+    QStringEncoder encoder(charset.toLatin1().constData(), QStringConverter::Flag::Default);
+    if (!encoder.isValid())
+        return text.toUtf8();
+    return encoder.encode(text);
+}
+
+QString decodeText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
+    }
+    QStringDecoder gb("GB18030");
+    if (gb.isValid())
+        return gb.decode(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
+{
+    // A device, pipe or folder is never replaced by a regular file.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile()) {
+        if (error)
+            *error = QStringLiteral("%1 is not a regular file").arg(path);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+}
