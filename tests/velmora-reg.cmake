@@ -1,0 +1,57 @@
+# End-to-end run of the real velmora-reg program: add values (Chinese text included), export,
+# import into an empty hive, export again; both exports must be identical. Included by
+# tests/CMakeLists.txt it declares the test; run with -P (REG: the program, WORK: a scratch
+# folder) it is the test.
+if(NOT CMAKE_SCRIPT_MODE_FILE)
+    if(TARGET velmora-reg)
+        add_test(NAME velmora_reg_round_trip
+                 COMMAND ${CMAKE_COMMAND} -DREG=$<TARGET_FILE:velmora-reg>
+                         -DWORK=${CMAKE_CURRENT_BINARY_DIR}/velmora-reg-round-trip -P ${CMAKE_CURRENT_LIST_FILE})
+    endif()
+    return()
+endif()
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(ENV{XDG_CONFIG_HOME} ${WORK}/config)
+set(ENV{HOME} ${WORK})
+
+function(reg expected_code)
+    execute_process(COMMAND ${REG} ${ARGN} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT code EQUAL expected_code)
+        message(FATAL_ERROR "velmora-reg ${ARGN}: exit ${code}, expected ${expected_code}\n${out}${err}")
+    endif()
+    if(code EQUAL 0 AND NOT out MATCHES "The operation completed successfully.|HKEY_")
+        message(FATAL_ERROR "velmora-reg ${ARGN}: unexpected output\n${out}")
+    endif()
+    if(NOT code EQUAL 0 AND NOT err MATCHES "^ERROR: ")
+        message(FATAL_ERROR "velmora-reg ${ARGN}: error text does not start with ERROR:\n${err}")
+    endif()
+endfunction()
+
+set(KEY "HKCU\\Software\\VB and VBA Program Settings\\Velmora2021")
+reg(0 --hive ${WORK}/a.db add "${KEY}\\setup" /v Homepage /d "http://论坛.example/首页")
+reg(0 --hive ${WORK}/a.db add "${KEY}\\setup" /v Pop /t REG_DWORD /d 1)
+reg(0 --hive ${WORK}/a.db add "${KEY}\\下载" /ve /t REG_EXPAND_SZ /d "%HOME%/下载")
+reg(0 --hive ${WORK}/a.db query "${KEY}" /s)
+reg(0 --hive ${WORK}/a.db export "${KEY}" ${WORK}/a.reg /y)
+reg(0 --hive ${WORK}/b.db import ${WORK}/a.reg)
+reg(0 --hive ${WORK}/b.db export "${KEY}" ${WORK}/b.reg)
+file(READ ${WORK}/a.reg first HEX)
+file(READ ${WORK}/b.reg second HEX)
+if(NOT first STREQUAL second)
+    message(FATAL_ERROR "the export of the imported hive differs from the original export")
+endif()
+file(READ ${WORK}/a.reg text)
+if(NOT text MATCHES "\"Homepage\"=\"http://论坛.example/首页\"")
+    message(FATAL_ERROR "Chinese text did not survive the export:\n${text}")
+endif()
+reg(1 --hive ${WORK}/b.db query "HKCU\\Software\\Missing")
+reg(1 --hive ${WORK}/b.db add "${KEY}" /v n /t REG_DWORD /d twelve)
+reg(1 --hive ${WORK}/b.db frobnicate)
+reg(1)
+# Without --hive the program uses the hive in the configuration folder.
+reg(0 add "${KEY}\\Main" /v PictureSize /d 120)
+if(NOT EXISTS ${WORK}/config/Velmora/registry.db)
+    message(FATAL_ERROR "the process hive was not created in the configuration folder")
+endif()
