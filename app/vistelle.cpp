@@ -1,4 +1,49 @@
-int main()
+#include "common/AppState.h"
+#include "common/Paths.h"
+#include "common/Registry.h"
+#include "common/Settings.h"
+#include "common/platform/Desktop.h"
+#include "system/ShellIntegration.h"
+#include "system/ui/MessagePump.h"
+#include "viewer/CommandLine.h"
+#include "viewer/ui/FormPicture.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char **argv)
 {
-    return 0;
+    // The page view's browser engine refuses to run as root without its sandbox switched off.
+    if (::geteuid() == 0) {
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--no-sandbox"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vistelle"));
+    QApplication::setOrganizationName(QStringLiteral("Velmora"));
+    // Closing the viewer ends the program; other windows never keep it running alone.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    common::RegistryHive &hive = common::processHive();
+    common::SettingsStore settings(hive);
+    const auto desktop = common::platform::createDesktop();
+
+    common::AppState state;
+    state.hive = &hive;
+    state.settings = &settings;
+    state.desktop = desktop.get();
+
+    sys::MessagePump pump(state);
+    app.installEventFilter(&pump);
+
+    sys::InitialiseFirstStart(hive, settings, common::programPath());
+
+    viewer::FormPicture viewer(state, pump, viewer::commandLineText(app.arguments().mid(1)));
+    pump.setViewer(
+        &viewer, viewer.Web, [&viewer] { return viewer.WebFilePath; }, viewer.WebRigft);
+    viewer.show();
+    return app.exec();
 }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace common {
 
@@ -76,6 +77,12 @@ QString pageFolder()
 QString pageFilePath(const QString &fileName)
 {
     return pageFolder() + fileName;
+}
+
+QString localPathFromUrlText(const QString &urlText)
+{
+    const QUrl url(urlText);
+    return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
 QString defaultPicturesFolder()

@@ -37,4 +37,8 @@ QString desktopFolder();
 // The path of the running executable.
 QString programPath();
 
+// The local path of a file URL, percent-decoded ("file:///home/u/a%20b.jpg" gives "/home/u/a b.jpg");
+// empty for anything that is not a local file URL.
+QString localPathFromUrlText(const QString &urlText);
+
 }

@@ -1,0 +1,159 @@
+#include "system/ShellIntegration.h"
+
+#include "common/Paths.h"
+#include "common/Settings.h"
+#include "common/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace sys {
+
+namespace {
+
+    using common::RegRoot;
+    using common::RegValue;
+
+    QString dataHome()
+    {
+        const QString value = qEnvironmentVariable("XDG_DATA_HOME");
+        if (!value.isEmpty() && QDir::isAbsolutePath(value))
+            return common::withTrailingSlash(value);
+        return QDir::homePath() + QStringLiteral("/.local/share/");
+    }
+
+    // A desktop-entry Exec argument in double quotes, with the characters the format reserves escaped.
+    QString quotedExecArgument(const QString &path)
+    {
+        QString escaped;
+        for (const QChar c : path) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+                escaped += QLatin1Char('\\');
+            escaped += c;
+        }
+        escaped.replace(QLatin1Char('%'), QLatin1String("%%"));
+        // The desktop-entry parser unescapes backslashes once more before splitting the command.
+        escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        return QLatin1Char('"') + escaped + QLatin1Char('"');
+    }
+
+    const QString kMimeTypes = QStringLiteral("image/bmp;image/jpeg;image/gif;image/png;image/tiff;inode/directory;");
+
+    QString applicationEntry(const QString &programPath)
+    {
+        return QStringLiteral("[Desktop Entry]\n"
+                              "Type=Application\n"
+                              "Name=Vistelle\n"
+                              "Comment=Vistelle (v9.0)\n"
+                              "Exec=%1 %f\n"
+                              "Icon=image-x-generic\n"
+                              "Terminal=false\n"
+                              "Categories=Graphics;Viewer;\n"
+                              "MimeType=%2\n")
+            .arg(quotedExecArgument(programPath), kMimeTypes);
+    }
+
+    QString serviceMenuEntry(const QString &programPath)
+    {
+        return QStringLiteral("[Desktop Entry]\n"
+                              "Type=Service\n"
+                              "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
+                              "MimeType=image/*;inode/directory;\n"
+                              "Actions=openWithVistelle;\n"
+                              "\n"
+                              "[Desktop Action openWithVistelle]\n"
+                              "Name=Vistelle\n"
+                              "Icon=image-x-generic\n"
+                              "Exec=%1 %f\n")
+            .arg(quotedExecArgument(programPath));
+    }
+
+    bool writeIfDifferent(const QString &path, const QByteArray &content, bool executable)
+    {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content)
+            return true;
+        existing.close();
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!common::writeFileAtomically(path, content))
+            return false;
+        if (executable)
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+        return true;
+    }
+
+    const QString kInstallationsKey = QStringLiteral("Software\\Velmora\\Installations");
+
+}
+
+QString ShellCommand(const QString &programPath)
+{
+    return QLatin1Char('"') + programPath + QStringLiteral("\" \"%1\"");
+}
+
+QString desktopEntryPath()
+{
+    return dataHome() + QStringLiteral("applications/vistelle.desktop");
+}
+
+QString serviceMenuPath()
+{
+    return dataHome() + QStringLiteral("kio/servicemenus/vistelle.desktop");
+}
+
+void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath)
+{
+    const QString command = ShellCommand(programPath);
+    const QString verb = QStringLiteral("Vistelle");
+    const struct {
+        RegRoot root;
+        const char *key;
+        bool isCommand;
+    } entries[] = {
+        { RegRoot::ClassesRoot, "*\\shell\\", false },
+        { RegRoot::ClassesRoot, "*\\shell\\Vistelle\\command", true },
+        { RegRoot::ClassesRoot, "Directory\\shell\\see", false },
+        { RegRoot::ClassesRoot, "Directory\\shell\\see\\command", true },
+        { RegRoot::LocalMachine, "Software\\CLASSES\\Drive\\shell\\see", false },
+        { RegRoot::LocalMachine, "Software\\CLASSES\\Drive\\shell\\see\\command", true },
+    };
+    for (const auto &entry : entries)
+        hive.setValue(entry.root,
+            QString::fromLatin1(entry.key),
+            RegValue::fromString(QString(), entry.isCommand ? command : verb));
+
+    writeIfDifferent(desktopEntryPath(), applicationEntry(programPath).toUtf8(), false);
+    writeIfDifferent(serviceMenuPath(), serviceMenuEntry(programPath).toUtf8(), true);
+}
+
+bool CreateDesktopShortcut(const QString &name, const QString &target)
+{
+    const QString path = common::desktopFolder() + name + QStringLiteral(".desktop");
+    const QString text = QStringLiteral("[Desktop Entry]\n"
+                                        "Type=Application\n"
+                                        "Name=%1\n"
+                                        "Exec=%2\n"
+                                        "Icon=image-x-generic\n"
+                                        "Terminal=false\n")
+                             .arg(name, quotedExecArgument(target));
+    QDir().mkpath(common::desktopFolder());
+    if (!common::writeFileAtomically(path, text.toUtf8()))
+        return false;
+    // Desktops start only entries that are executable (and, on GNOME, trusted by the user).
+    return QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+}
+
+bool InitialiseFirstStart(common::RegistryHive &hive, common::SettingsStore &settings, const QString &programPath)
+{
+    if (hive.value(RegRoot::CurrentUser, kInstallationsKey, programPath))
+        return false;
+    settings.save(QStringLiteral("setup"), QStringLiteral("Pop"), QStringLiteral("1"));
+    settings.save(QStringLiteral("setup"), QStringLiteral("AutoDownload"), QStringLiteral("1"));
+    settings.save(QStringLiteral("setup"), QStringLiteral("Homepage"), kDefaultHomepage);
+    CreateDesktopShortcut(QStringLiteral("Vistelle"), programPath);
+    hive.setValue(RegRoot::CurrentUser, kInstallationsKey, RegValue::fromString(programPath, QStringLiteral("1")));
+    return true;
+}
+
+}

@@ -1,0 +1,114 @@
+#include "system/ShellIntegration.h"
+
+#include "common/Paths.h"
+#include "common/Registry.h"
+#include "common/Settings.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using common::RegRoot;
+
+// Every value in the hive below the three roots, as "ROOT\key\name=data".
+QStringList everyValue(common::RegistryHive &hive)
+{
+    QStringList found;
+    std::function<void(RegRoot, const QString &)> walk = [&](RegRoot root, const QString &key) {
+        for (const common::RegValue &value : hive.values(root, key))
+            found << common::rootName(root) + QLatin1Char('\\') + key + QLatin1Char('\\') + value.name
+                    + QLatin1Char('=') + value.text();
+        for (const QString &sub : hive.subKeys(root, key))
+            walk(root, key.isEmpty() ? sub : key + QLatin1Char('\\') + sub);
+    };
+    for (RegRoot root : { RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine })
+        walk(root, QString());
+    found.sort();
+    return found;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(ShellIntegration, TwoStartsLeaveExactlyTheSixEntries)
+{
+    auto hive = common::RegistryHive::openInMemory();
+    const QString program = QStringLiteral("/opt/Tools/vistelle");
+    sys::RegisterShellMenus(*hive, program);
+    const QStringList first = everyValue(*hive);
+    sys::RegisterShellMenus(*hive, program);
+    EXPECT_EQ(everyValue(*hive), first);
+
+    const QString command = QStringLiteral("\"/opt/Tools/vistelle\" \"%1\"");
+    EXPECT_EQ(first,
+        (QStringList { QStringLiteral("HKEY_CLASSES_ROOT\\*\\shell\\=Vistelle"),
+            QStringLiteral("HKEY_CLASSES_ROOT\\*\\shell\\Vistelle\\command\\=") + command,
+            QStringLiteral("HKEY_CLASSES_ROOT\\Directory\\shell\\see\\=Vistelle"),
+            QStringLiteral("HKEY_CLASSES_ROOT\\Directory\\shell\\see\\command\\=") + command,
+            QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\CLASSES\\Drive\\shell\\see\\=Vistelle"),
+            QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\CLASSES\\Drive\\shell\\see\\command\\=") + command }));
+    EXPECT_EQ(sys::ShellCommand(QStringLiteral("/a b/v")), QStringLiteral("\"/a b/v\" \"%1\""));
+}
+
+TEST(ShellIntegration, DesktopEntriesAreWrittenOnlyWhenTheyDiffer)
+{
+    auto hive = common::RegistryHive::openInMemory();
+    const QString program = QStringLiteral("/opt/My \"Tools\"/vistelle");
+    sys::RegisterShellMenus(*hive, program);
+    const QByteArray entry = readAll(sys::desktopEntryPath());
+    EXPECT_TRUE(entry.contains("MimeType=image/bmp;image/jpeg;image/gif;image/png;image/tiff;inode/directory;"));
+    // Quotes are escaped for the desktop-entry parser, which unescapes backslashes once more.
+    EXPECT_TRUE(entry.contains("Exec=\"/opt/My \\\\\"Tools\\\\\"/vistelle\" %f")) << entry.constData();
+    EXPECT_TRUE(QFileInfo(sys::serviceMenuPath()).isExecutable());
+
+    const QDateTime old = QFileInfo(sys::desktopEntryPath()).lastModified().addSecs(-100);
+    {
+        QFile file(sys::desktopEntryPath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    sys::RegisterShellMenus(*hive, program);
+    EXPECT_EQ(QFileInfo(sys::desktopEntryPath()).lastModified(), old);
+    sys::RegisterShellMenus(*hive, QStringLiteral("/elsewhere/vistelle"));
+    EXPECT_TRUE(readAll(sys::desktopEntryPath()).contains("Exec=\"/elsewhere/vistelle\" %f"));
+}
+
+TEST(ShellIntegration, ShortcutsAreExecutableDesktopEntriesInTheDesktopFolder)
+{
+    ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/vistelle")));
+    const QString path = common::desktopFolder() + QStringLiteral("Nimbrow.desktop");
+    EXPECT_TRUE(QFileInfo(path).isExecutable());
+    EXPECT_TRUE(readAll(path).contains("Name=Nimbrow\n"));
+    EXPECT_TRUE(readAll(path).contains("Exec=\"/opt/vistelle\"\n"));
+    // Overwritten, not duplicated.
+    ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/other")));
+    EXPECT_TRUE(readAll(path).contains("Exec=\"/opt/other\"\n"));
+}
+
+TEST(ShellIntegration, FirstStartWritesTheInitialSettingsOnce)
+{
+    auto hive = common::RegistryHive::openInMemory();
+    common::SettingsStore settings(*hive);
+    const QString program = QStringLiteral("/opt/vistelle");
+    EXPECT_TRUE(sys::InitialiseFirstStart(*hive, settings, program));
+    EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("Pop")), QStringLiteral("1"));
+    EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("AutoDownload")), QStringLiteral("1"));
+    EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("Homepage")), sys::kDefaultHomepage);
+    EXPECT_TRUE(QFileInfo::exists(common::desktopFolder() + QStringLiteral("Vistelle.desktop")));
+
+    // The user's later choices survive the next start.
+    settings.save(QStringLiteral("setup"), QStringLiteral("Pop"), QStringLiteral("0"));
+    EXPECT_FALSE(sys::InitialiseFirstStart(*hive, settings, program));
+    EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("Pop")), QStringLiteral("0"));
+    // Another installation of the program is a first start of its own.
+    EXPECT_TRUE(sys::InitialiseFirstStart(*hive, settings, QStringLiteral("/home/u/portable/vistelle")));
+}
+
+}

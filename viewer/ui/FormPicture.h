@@ -1,0 +1,163 @@
+#pragma once
+
+#include "viewer/PageNavigation.h"
+#include "viewer/ViewerLayout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QFileSystemModel;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class QWebEngineView;
+
+namespace common {
+struct AppState;
+}
+namespace sys {
+class MessagePump;
+}
+
+namespace viewer {
+
+class PictureCommands;
+
+// The picture viewer: the program's start-up window. Its page view shows the thumbnail pages the
+// viewer writes; toolbar and menus route to the logic classes of the viewer.
+class FormPicture : public QMainWindow {
+    Q_OBJECT
+public:
+    FormPicture(common::AppState &state, sys::MessagePump &pump, QString commandLine, QWidget *parent = nullptr);
+    ~FormPicture() override;
+
+    static QString caption() { return QStringLiteral("Vistelle (v9.0)"); }
+
+    // Status text last reported by the page view: the address of the link under the mouse.
+    QString WebFilePath;
+    bool ScanDone = false;
+    QString TargetFileName;
+    int LayoutMode = 0;
+    int FitWidthOn = 0;
+    int ColourIndex = 0;
+    QString PageBackColour = QStringLiteral("#FFFFFF");
+    int ZoomPercent = kZoomStart;
+
+    void ZOOMIE(int percent);
+    void Dir1_Change();
+    void ShowFirstPage();
+    void BuildThumbnailPage();
+    // Lists the pictures the media search found (already in the shared list) from page 1.
+    void searchImage(const QString &folder);
+
+    // Controls, named as the viewer's commands refer to them.
+    QWebEngineView *Web = nullptr;
+    QComboBox *Drive1 = nullptr;
+    QTreeView *Dir1 = nullptr;
+    QFrame *law = nullptr;
+    QToolButton *ChkFace = nullptr;
+    QComboBox *Cmb = nullptr;
+    std::array<QLabel *, 7> Lab {};
+    QLabel *Picture1 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+
+    QToolButton *Command1 = nullptr;
+    QToolButton *Command5 = nullptr;
+    QToolButton *Command6 = nullptr;
+    std::array<QToolButton *, 2> CmdPage {};
+    std::array<QToolButton *, 2> BigP {};
+    std::array<QToolButton *, 2> MoveUp {};
+    QToolButton *ImgComb = nullptr;
+    QToolButton *Command7 = nullptr;
+    QToolButton *Command10 = nullptr;
+    QToolButton *Command8 = nullptr;
+    QToolButton *Command2 = nullptr;
+    QToolButton *Command9 = nullptr;
+    QToolButton *Command3 = nullptr;
+
+    QMenu *HelpMain = nullptr;
+    QMenu *WebRigft = nullptr;
+    std::array<QAction *, 5> Speed {};
+
+    // The folder the folder list shows ("/" at the end).
+    QString dir1Path() const { return m_dir1Path; }
+    // Sets the folder list's folder; a new folder is scanned (as a user's choice would).
+    void setDir1Path(const QString &folder);
+    const ViewerLayout &layoutTwips() const { return m_layout; }
+    const PageNavigation &navigation() const { return m_navigation; }
+    const AutoScroll &autoScroll() const { return m_autoScroll; }
+    // Finds a menu entry by its object name (the entry names of the menus: "FopenFile", ...).
+    QAction *menuEntry(const QString &name) const;
+
+    // Commands, public so that menus, buttons and tests reach the same handlers.
+    void Command1_Click();
+    void Command2_Click();
+    void Command7_Click();
+    void Command10_Click();
+    void ImgComb_Click();
+    void CmdPage_Click(int index);
+    void ToolJump_Click();
+    void BigP_Click(int index);
+    void MoveUp_Click(int index);
+    void Timer1_Timer();
+    void Speed_Click(int index);
+    void ToolsTop_Click();
+    void ToolsButton_Click();
+    void Cmb_KeyDown(int key);
+    void ChkFace_Click();
+    void EviewPath_Click();
+    void Command9_Click();
+    void AutoRunImag_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void createToolbar();
+    void createMenus();
+    QAction *addEntry(QMenu *menu, const char *name, const QString &text, void (FormPicture::*handler)());
+    void Form_Load();
+    void Form_Resize();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void Timer2_Timer();
+    void Drive1_Change();
+    void applyLayout();
+    void showPage(const QString &html, int totalPages, bool nextEnabled, const QString &folder);
+    void setPageButtons();
+    void setButtonColour(QToolButton *button, bool yellow);
+    void openSlideshow(const QString &folder);
+    void scrollView(int dy);
+    void openWithDesktop(const QString &path);
+    void selectDrive(const QString &folder);
+    void ensureFolderModel();
+    void enablePictureCommands();
+
+    common::AppState &m_state;
+    sys::MessagePump &m_pump;
+    QString m_commandLine;
+    QString m_dir1Path;
+    ViewerLayout m_layout;
+    PageNavigation m_navigation;
+    AutoScroll m_autoScroll;
+    QFileSystemModel *m_folderModel = nullptr;
+    QWidget *m_central = nullptr;
+    std::unique_ptr<PictureCommands> m_commands;
+    bool m_splitterDragging = false;
+    bool m_closing = false;
+};
+
+}
