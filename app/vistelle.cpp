@@ -9,6 +9,7 @@
 #include "viewer/ui/FormPicture.h"
 
 #include <QApplication>
+#include <QWebEngineView>
 
 #include <unistd.h>
 
@@ -45,5 +46,8 @@ int main(int argc, char **argv)
     pump.setViewer(
         &viewer, viewer.Web, [&viewer] { return viewer.WebFilePath; }, viewer.WebRigft);
     viewer.show();
+    // For start-up measurements: quit as soon as the window shows its first page.
+    if (qEnvironmentVariableIsSet("VELMORA_QUIT_WHEN_READY"))
+        QObject::connect(viewer.Web, &QWebEngineView::loadFinished, &app, &QCoreApplication::quit);
     return app.exec();
 }
