@@ -22,8 +22,8 @@ struct RegValue {
 
     static RegValue fromString(const QString &name, const QString &text);
     static RegValue fromDword(const QString &name, quint32 number);
-    QString text() const;   // the text of a string value, else empty
-    quint32 dword() const;  // the number of a Dword value, else 0
+    QString text() const; // the text of a string value, else empty
+    quint32 dword() const; // the number of a Dword value, else 0
     bool operator==(const RegValue &) const = default;
 };
 
