@@ -1,0 +1,96 @@
+#include "system/ui/Dialogs.h"
+
+#include "common/AppState.h"
+#include "common/Settings.h"
+#include "common/platform/Desktop.h"
+#include "system/ui/FilePropertiesDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace sys {
+
+QFileDialog *createFileDialog(const FileDialogRules &rules, QWidget *owner)
+{
+    auto *dialog = new QFileDialog(owner, rules.title);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    if (rules.mode == FileDialogRules::Mode::Open) {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+    }
+    dialog->setNameFilters(rules.nameFilters);
+    dialog->selectNameFilter(rules.selectedFilter);
+    if (!rules.startFolder.isEmpty() && QFileInfo(rules.startFolder).isDir())
+        dialog->setDirectory(rules.startFolder);
+    if (!rules.proposedName.isEmpty())
+        dialog->selectFile(rules.proposedName);
+    return dialog;
+}
+
+QString runFileDialog(const FileDialogRules &rules, QWidget *owner)
+{
+    QFileDialog *dialog = createFileDialog(rules, owner);
+    QString answer;
+    if (dialog->exec() == QDialog::Accepted) {
+        const QStringList chosen = dialog->selectedFiles();
+        if (!chosen.isEmpty() && !QFileInfo(chosen.first()).fileName().isEmpty())
+            answer = chosen.first();
+    }
+    delete dialog;
+    return answer;
+}
+
+QString BrowseForFolder(const QString &prompt, QWidget *owner)
+{
+    QFileDialog dialog(owner, folderPickerTitle(prompt));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setDirectory(QDir::homePath());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::cleanPath(dialog.selectedFiles().first());
+}
+
+QString ShowSaveDialog(const QString &title, const QString &defaultName, int filterIndex, QWidget *owner)
+{
+    return runFileDialog(saveDialogRules(title, defaultName, filterIndex), owner);
+}
+
+QString ShowFileDialog(common::AppState &state,
+    const QString &mode,
+    const QString &title,
+    const QString &defaultName,
+    int filterIndex,
+    QWidget *owner)
+{
+    const QString setMenu1 =
+        state.settings ? state.settings->read(QStringLiteral("setup"), QStringLiteral("SetMenu1")) : QString();
+    return runFileDialog(fileDialogRules(mode, title, defaultName, filterIndex, setMenu1, state.CurrentFolder), owner);
+}
+
+bool ShowFileProperties(common::AppState &state, const QString &path, QWidget *owner)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return false;
+    if (state.desktop && state.desktop->showFileProperties(info.absoluteFilePath()))
+        return true;
+    auto *sheet = new FilePropertiesDialog(info.absoluteFilePath(), owner);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->show();
+    return true;
+}
+
+void MonitorOff(common::AppState &state)
+{
+    if (state.desktop)
+        state.desktop->monitorOff();
+}
+
+}

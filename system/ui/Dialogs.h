@@ -1,0 +1,45 @@
+#pragma once
+
+#include "system/FileDialogRules.h"
+
+#include <QString>
+
+class QFileDialog;
+class QWidget;
+
+namespace common {
+struct AppState;
+}
+
+namespace sys {
+
+// A non-native QFileDialog set up from the rules (title, filters with the chosen one selected,
+// start folder, proposed name, open or save mode with the overwrite question).
+QFileDialog *createFileDialog(const FileDialogRules &rules, QWidget *owner);
+
+// Runs the dialog modally: the chosen full path, or "" when cancelled or nothing was chosen.
+QString runFileDialog(const FileDialogRules &rules, QWidget *owner);
+
+// A folder picker titled with the prompt ("Select a folder:" when empty). The chosen folder
+// without a trailing "/" (the root stays "/"), or "" when cancelled.
+QString BrowseForFolder(const QString &prompt, QWidget *owner);
+
+// The save dialog of the shared operations. "" when cancelled.
+QString ShowSaveDialog(const QString &title, const QString &defaultName, int filterIndex, QWidget *owner = nullptr);
+
+// The open/save file dialog; reads "SetMenu1" of section "setup" for its start folder.
+QString ShowFileDialog(common::AppState &state,
+    const QString &mode,
+    const QString &title,
+    const QString &defaultName,
+    int filterIndex,
+    QWidget *owner = nullptr);
+
+// The file manager's properties sheet, else a small window of our own with the name, folder,
+// size, date and picture dimensions. False when the path names nothing.
+bool ShowFileProperties(common::AppState &state, const QString &path, QWidget *owner);
+
+// Turns the screen off.
+void MonitorOff(common::AppState &state);
+
+}
