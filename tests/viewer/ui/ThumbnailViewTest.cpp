@@ -1,0 +1,260 @@
+#include "common/AppState.h"
+#include "common/Paths.h"
+#include "common/Registry.h"
+#include "common/Settings.h"
+#include "common/platform/Desktop.h"
+#include "system/ui/MessagePump.h"
+#include "tests/TestSupport.h"
+#include "viewer/ui/FormPicture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Viewer {
+    explicit Viewer(const QString &folder, int pageSize = 30)
+        : hive(common::RegistryHive::openInMemory())
+        , settings(*hive)
+        , desktop(common::platform::createDesktop())
+    {
+        settings.save(QStringLiteral("Main"), QStringLiteral("PageFileCount"), QString::number(pageSize));
+        state.hive = hive.get();
+        state.settings = &settings;
+        state.desktop = desktop.get();
+        pump = std::make_unique<sys::MessagePump>(state);
+        form = std::make_unique<viewer::FormPicture>(state, *pump, folder);
+        form->resize(1100, 700);
+        form->show();
+        waitForPage();
+    }
+
+    bool waitForPage()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 20000) {
+            const QStringList status = evaluate(QStringLiteral("location.protocol + ' ' + document.readyState"))
+                                           .toString()
+                                           .split(QLatin1Char(' '));
+            if (status == QStringList { QStringLiteral("file:"), QStringLiteral("complete") })
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    QVariant evaluate(const QString &script)
+    {
+        QVariant result;
+        bool done = false;
+        form->Web->page()->runJavaScript(script, [&](const QVariant &value) {
+            result = value;
+            done = true;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        while (!done && clock.elapsed() < 10000)
+            QTest::qWait(5);
+        return result;
+    }
+
+    // Waits until the view shows the page file again after a command rebuilt it.
+    void reloadAfter(const std::function<void()> &command)
+    {
+        QSignalSpy loaded(form->Web->page(), &QWebEnginePage::loadFinished);
+        command();
+        loaded.wait(20000);
+    }
+
+    std::unique_ptr<common::RegistryHive> hive;
+    common::SettingsStore settings;
+    std::unique_ptr<common::platform::Desktop> desktop;
+    common::AppState state;
+    std::unique_ptr<sys::MessagePump> pump;
+    std::unique_ptr<viewer::FormPicture> form;
+};
+
+void makePictures(const QString &folder, const QStringList &names, QSize size = QSize(40, 30))
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    for (const QString &name : names)
+        ASSERT_TRUE(image.save(folder + QLatin1Char('/') + name, "PNG")) << qPrintable(name);
+}
+
+TEST(ThumbnailView, TheSamplesFolderShowsEveryPictureAndTheStatusLine)
+{
+    const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
+    Viewer v(samples);
+    const int count = QDir(samples).entryList(QDir::Files).size();
+    EXPECT_EQ(v.state.ViewerCount, count);
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), count);
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.body.bgColor")).toString().toUpper(), QStringLiteral("#FFFFFF"));
+    // Layout 0 is centred and shows a picture narrower than the page at its natural width.
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.querySelector('div').align")).toString(), QStringLiteral("center"));
+    EXPECT_EQ(
+        v.evaluate(QStringLiteral("Array.from(document.images).find(i => i.src.endsWith('flag.bmp')).naturalWidth"))
+            .toInt(),
+        400);
+    EXPECT_EQ(v.form->Lab[0]->text(), QStringLiteral("当前路径：") + samples + QLatin1Char('/'));
+    EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：%1").arg(count));
+    EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 1 页"));
+    EXPECT_FALSE(v.form->CmdPage[0]->isEnabled());
+    EXPECT_FALSE(v.form->CmdPage[1]->isEnabled());
+}
+
+TEST(ThumbnailView, PagesLayoutsAndColoursFollowTheCommands)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 61; ++i)
+        names << QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0'));
+    makePictures(dir.path(), names);
+    Viewer v(dir.path());
+    EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 3 页"));
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), 30);
+
+    v.reloadAfter([&] { v.form->CmdPage[1]->click(); });
+    v.reloadAfter([&] { v.form->CmdPage[1]->click(); });
+    EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 3 页  ， 共 3 页"));
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), 1);
+    EXPECT_FALSE(v.form->CmdPage[1]->isEnabled());
+    EXPECT_TRUE(v.form->CmdPage[0]->isEnabled());
+    v.reloadAfter([&] { v.form->CmdPage[0]->click(); });
+    v.reloadAfter([&] { v.form->CmdPage[0]->click(); });
+    EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 3 页"));
+    EXPECT_FALSE(v.form->CmdPage[0]->isEnabled());
+
+    // Layout 1: two per row, no centring, a width on every thumbnail.
+    v.reloadAfter([&] { v.form->Command7->click(); });
+    EXPECT_EQ(v.form->LayoutMode, 1);
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.querySelectorAll('div').length")).toInt(), 0);
+    const int W = int(std::nearbyint(v.form->Web->width() - 30.0));
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images[0].getAttribute('width')")).toString(),
+        QString::number(int(std::nearbyint(W / 2.0 - 5))));
+
+    v.reloadAfter([&] { v.form->ImgComb->click(); });
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.body.bgColor")).toString().toUpper(), QStringLiteral("#FF0000"));
+
+    // The full-width toggle lights its button and gives every picture the page width.
+    v.reloadAfter([&] { v.form->Command10->click(); });
+    EXPECT_EQ(v.form->FitWidthOn, 1);
+    EXPECT_EQ(v.form->LayoutMode, 4);
+    EXPECT_EQ(v.form->Command10->palette().color(QPalette::Button), QColor(255, 255, 0));
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images[0].getAttribute('width')")).toString(), QString::number(W));
+    v.reloadAfter([&] { v.form->Command10->click(); });
+    EXPECT_EQ(v.form->FitWidthOn, 0);
+    EXPECT_EQ(v.form->LayoutMode, 0);
+    EXPECT_NE(v.form->Command10->palette().color(QPalette::Button), QColor(255, 255, 0));
+}
+
+TEST(ThumbnailView, AnEmptyFolderShowsAnEmptyPage)
+{
+    QTemporaryDir dir;
+    Viewer v(dir.path());
+    EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：0"));
+    EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 0 页"));
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), 0);
+}
+
+TEST(ThumbnailView, HostileNamesShowAndOpenTheRightFile)
+{
+    QTemporaryDir dir;
+    const QStringList names = { QStringLiteral("a\"q.png"),
+        QStringLiteral("b<tag>.png"),
+        QStringLiteral("c&amp;d.png"),
+        QStringLiteral("d#frag.png"),
+        QStringLiteral("e%41.png"),
+        QStringLiteral("f?x=1.png"),
+        QStringLiteral("g 空格 图片.png"),
+        QStringLiteral("h'onerror=alert(1)'.png") };
+    makePictures(dir.path(), names, QSize(60, 40));
+    Viewer v(dir.path());
+    ASSERT_EQ(v.state.ViewerCount, names.size());
+    ASSERT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), names.size());
+    // Every thumbnail loaded its own file: each picture decoded at its natural size.
+    EXPECT_EQ(
+        v.evaluate(QStringLiteral("Array.from(document.images).filter(i => i.naturalWidth == 60).length")).toInt(),
+        names.size());
+    // No markup came out of a name.
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.querySelectorAll('tag').length")).toInt(), 0);
+
+    for (int i = 0; i < names.size(); ++i) {
+        const QString expected = dir.path() + QLatin1Char('/') + v.state.ViewerList[i].section(QLatin1Char('/'), -1);
+        const QString href = v.evaluate(QStringLiteral("document.links[%1].href").arg(i)).toString();
+        EXPECT_EQ(common::localPathFromUrlText(href), expected) << qPrintable(href);
+        const QString title = v.evaluate(QStringLiteral("document.images[%1].title").arg(i)).toString();
+        EXPECT_TRUE(expected.endsWith(title) || expected.section(QLatin1Char('/'), -1).startsWith(title))
+            << qPrintable(title);
+    }
+
+    // A real click on a thumbnail opens that picture with the desktop, not a new window.
+    velmora::test::clearSimulatedDesktopEffects();
+    const QVariantList box = v.evaluate(QStringLiteral("(function(){var r=document.images[3].getBoundingClientRect();"
+                                                       "return [r.left+r.width/2, r.top+r.height/2];})()"))
+                                 .toList();
+    ASSERT_EQ(box.size(), 2);
+    QWidget *target = v.form->Web->focusProxy() ? v.form->Web->focusProxy() : v.form->Web;
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(box[0].toInt(), box[1].toInt()));
+    QElapsedTimer clock;
+    clock.start();
+    while (velmora::test::simulatedDesktopEffects().isEmpty() && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
+        QStringList { QStringLiteral("openWithDesktop\t") + QUrl::fromLocalFile(v.state.ViewerList[3]).toString() });
+}
+
+TEST(ThumbnailView, AutoScrollDoubleClickJumpsToTheBottomAndStops)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 30; ++i)
+        names << QStringLiteral("tall%1.png").arg(i);
+    makePictures(dir.path(), names, QSize(50, 400));
+    Viewer v(dir.path());
+    v.form->MoveUp[1]->click();
+    EXPECT_TRUE(v.form->Timer1->isActive());
+    EXPECT_EQ(v.form->MoveUp[1]->palette().color(QPalette::Button), QColor(255, 255, 0));
+    QTest::qWait(100);
+    v.form->MoveUp[1]->click(); // about five ticks later: a double click
+    QElapsedTimer clock;
+    clock.start();
+    while (v.form->Timer1->isActive() && clock.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_FALSE(v.form->Timer1->isActive());
+    const int bottom = v.evaluate(QStringLiteral("document.documentElement.scrollHeight - window.innerHeight")).toInt();
+    EXPECT_EQ(v.evaluate(QStringLiteral("window.scrollY")).toInt(), bottom);
+}
+
+TEST(ThumbnailView, ZoomStartsAgainAt100OnEveryLoadedPage)
+{
+    const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
+    Viewer v(samples);
+    v.form->BigP[0]->click();
+    v.form->BigP[0]->click();
+    EXPECT_EQ(v.form->ZoomPercent, 120);
+    QElapsedTimer clock;
+    clock.start();
+    while (v.evaluate(QStringLiteral("document.body.style.zoom")).toString() != QLatin1String("120%")
+        && clock.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.body.style.zoom")).toString(), QStringLiteral("120%"));
+    v.reloadAfter([&] { v.form->Command2->click(); });
+    EXPECT_EQ(v.form->ZoomPercent, 100);
+}
+
+}
