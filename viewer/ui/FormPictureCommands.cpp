@@ -1,11 +1,14 @@
 // The viewer's file and picture commands: the picture menu, list export, printing, settings and
 // the slideshow.
 #include "common/AppState.h"
+#include "system/ui/Dialogs.h"
 #include "viewer/ui/FormPicture.h"
+#include "viewer/ui/PageCapture.h"
 #include "viewer/ui/PagePrinting.h"
 #include "viewer/ui/PictureCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -34,6 +37,21 @@ void FormPicture::enablePictureCommands()
     wire("ToolsAttrib", [this] { m_commands->showProperties(); });
     wire("ToolSaveList", [this] { m_commands->exportList(); });
     wire("MySetup", [this] { m_commands->openSystemSettings(); });
+
+    auto *capture = new PageCapture(Web, this);
+    capture->busyHook = [this](bool busy) {
+        Command9->setEnabled(!busy);
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    wire("ToolScreen", [this, capture] {
+        const QString target = sys::ShowFileDialog(
+            m_state, QStringLiteral("save"), QStringLiteral("截图另存为"), QStringLiteral("截图.jpg"), 2, this);
+        if (!target.isEmpty())
+            capture->captureToFile(target, [](bool) { QApplication::beep(); });
+    });
 
     auto *printing = new PagePrinting(Web, this);
     wire("Fprint", [printing] { printing->print(); });
