@@ -1,5 +1,6 @@
 #include "viewer/JpegWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -97,6 +98,8 @@ TEST_F(JpegWriterTest, ReplacesAnExistingFileWhole)
     ASSERT_TRUE(viewer::SaveAsJpeg(gradient(400, 300, QImage::Format_RGB32), path, 95));
     ASSERT_TRUE(viewer::SaveAsJpeg(gradient(10, 10, QImage::Format_RGB32), path, 80));
     EXPECT_EQ(QImage(path).size(), QSize(10, 10));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "again.jpg" });
+    EXPECT_TRUE(QFileInfo(path).permissions().testFlag(QFile::ReadOther));
 }
 
 }
