@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -14,10 +16,27 @@ namespace viewer {
 
 namespace {
 
+    // Sort keys of all entries live in one buffer; an entry holds its slice.
     struct SortEntry {
-        QString upper;
+        size_t keyStart = 0;
+        size_t keyLength = 0;
         QString name;
     };
+
+    void appendUpperKey(std::u16string &keys, const QString &name)
+    {
+        for (const QChar c : name) {
+            if (c.unicode() >= 0x80) {
+                const QString upper = name.toUpper();
+                keys.append(reinterpret_cast<const char16_t *>(upper.constData()), size_t(upper.size()));
+                return;
+            }
+        }
+        for (const QChar c : name) {
+            const char16_t u = c.unicode();
+            keys.push_back(u >= 'a' && u <= 'z' ? char16_t(u - 32) : u);
+        }
+    }
 
     bool isFolderEntry(int dirFd, const dirent *entry)
     {
@@ -42,6 +61,7 @@ namespace {
             return {};
         const int dirFd = ::dirfd(dir);
         std::vector<SortEntry> entries;
+        std::u16string keys;
         while (const dirent *entry = ::readdir(dir)) {
             const char *raw = entry->d_name;
             if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
@@ -49,11 +69,14 @@ namespace {
             QString name = QFile::decodeName(raw);
             if (!keep(name) || isFolderEntry(dirFd, entry))
                 continue;
-            entries.push_back({ name.toUpper(), std::move(name) });
+            const size_t keyStart = keys.size();
+            appendUpperKey(keys, name);
+            entries.push_back({ keyStart, keys.size() - keyStart, std::move(name) });
         }
         ::closedir(dir);
-        std::sort(entries.begin(), entries.end(), [](const SortEntry &a, const SortEntry &b) {
-            const int order = QString::compare(a.upper, b.upper, Qt::CaseSensitive);
+        const std::u16string_view allKeys(keys);
+        std::sort(entries.begin(), entries.end(), [allKeys](const SortEntry &a, const SortEntry &b) {
+            const int order = allKeys.substr(a.keyStart, a.keyLength).compare(allKeys.substr(b.keyStart, b.keyLength));
             return order != 0 ? order < 0 : QString::compare(a.name, b.name, Qt::CaseSensitive) < 0;
         });
         QStringList names;
@@ -68,10 +91,25 @@ namespace {
 bool isPictureFileName(const QString &fileName)
 {
     static const QString kExtensions = QStringLiteral("$$$,bmp,jpg,jpeg,gif,png,tif,tiff,");
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const QString extension = fileName.mid(dot + 1).toLower();
-    const qsizetype position = kExtensions.indexOf(QLatin1Char(',') + extension + QLatin1Char(','));
-    return position + 1 > 2;
+    const QStringView extension = QStringView(fileName).mid(fileName.lastIndexOf(QLatin1Char('.')) + 1);
+    if (extension.size() > 4) {
+        const QString needle = QLatin1Char(',') + extension.toString().toLower() + QLatin1Char(',');
+        return kExtensions.indexOf(needle) + 1 > 2;
+    }
+    if (extension.size() < 3)
+        return false;
+    // Three or four characters cannot hold a comma-joined run of entries, so this is a plain
+    // lookup; only ASCII letters can lower-case to the entries' letters.
+    char lower[4] = {};
+    for (qsizetype i = 0; i < extension.size(); ++i) {
+        const char16_t c = extension.at(i).unicode();
+        if (c >= 0x80)
+            return false;
+        lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    static constexpr std::string_view kEntries[] = { "bmp", "jpg", "jpeg", "gif", "png", "tif", "tiff" };
+    const std::string_view candidate(lower, size_t(extension.size()));
+    return std::find(std::begin(kEntries), std::end(kEntries), candidate) != std::end(kEntries);
 }
 
 QStringList folderFileNames(const QString &folder)
