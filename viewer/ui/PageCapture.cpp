@@ -62,6 +62,15 @@ namespace {
 
 }
 
+QWebEngineView *FindDocumentWindow(QWidget *form)
+{
+    if (!form)
+        return nullptr;
+    if (auto *view = qobject_cast<QWebEngineView *>(form))
+        return view;
+    return form->findChild<QWebEngineView *>();
+}
+
 PageCapture::PageCapture(QWebEngineView *view, QObject *parent)
     : QObject(parent)
     , m_view(view)

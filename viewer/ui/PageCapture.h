@@ -9,8 +9,13 @@
 
 class QTimer;
 class QWebEngineView;
+class QWidget;
 
 namespace viewer {
+
+// The web view inside a window whose size the capture changes: the window itself when it is a
+// view, else its first view child at any depth; nullptr when it has none.
+QWebEngineView *FindDocumentWindow(QWidget *form);
 
 // Takes the whole page a web view shows, not only its visible part, as one picture of the page's
 // scroll width + 4 by scroll height + 4 pixels: the view is enlarged to the page with its scroll

@@ -99,3 +99,18 @@ TEST(PageCapture, UnwritableTargetIsReportedAsNotWritten)
 }
 
 }
+
+namespace {
+
+TEST(PageCapture, DocumentWindowIsTheViewInsideTheForm)
+{
+    QWidget form;
+    EXPECT_EQ(viewer::FindDocumentWindow(&form), nullptr);
+    EXPECT_EQ(viewer::FindDocumentWindow(nullptr), nullptr);
+    auto *frame = new QWidget(&form);
+    auto *view = new QWebEngineView(frame);
+    EXPECT_EQ(viewer::FindDocumentWindow(&form), view);
+    EXPECT_EQ(viewer::FindDocumentWindow(view), view);
+}
+
+}

@@ -1,0 +1,75 @@
+#include "viewer/ui/PagePrinting.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+void whenModal(std::function<void(QDialog *)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(dialog);
+    });
+    timer->start();
+}
+
+class PagePrintingTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+        view.setHtml(QStringLiteral("<html><body><p>打印测试 print test</p></body></html>"));
+        ASSERT_TRUE(loaded.wait(20000));
+    }
+
+    QWebEngineView view;
+    QTemporaryDir dir;
+};
+
+TEST_F(PagePrintingTest, ConfirmedPrintDialogPrintsThePageWithTheKeptPrinter)
+{
+    viewer::PagePrinting printing(&view);
+    const QString pdf = dir.filePath("page.pdf");
+    printing.printer().setOutputFormat(QPrinter::PdfFormat);
+    printing.printer().setOutputFileName(pdf);
+    QSignalSpy printed(&printing, &viewer::PagePrinting::printed);
+    whenModal([](QDialog *dialog) { dialog->accept(); });
+    printing.print();
+    ASSERT_TRUE(printed.wait(30000));
+    EXPECT_TRUE(printed.first().first().toBool());
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(5).startsWith("%PDF"));
+}
+
+TEST_F(PagePrintingTest, CancelledPrintDialogPrintsNothing)
+{
+    viewer::PagePrinting printing(&view);
+    const QString pdf = dir.filePath("never.pdf");
+    printing.printer().setOutputFormat(QPrinter::PdfFormat);
+    printing.printer().setOutputFileName(pdf);
+    whenModal([](QDialog *dialog) { dialog->reject(); });
+    printing.print();
+    EXPECT_FALSE(printing.isPrinting());
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+}
