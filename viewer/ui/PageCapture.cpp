@@ -105,7 +105,7 @@ void PageCapture::grabWholePage(std::function<void(const QImage &page)> done)
 void PageCapture::measured(const QVariant &size)
 {
     const QVariantList values = size.toList();
-    if (values.size() != 2) {
+    if (!m_view || values.size() != 2) {
         finish({});
         return;
     }
@@ -125,6 +125,10 @@ void PageCapture::waitForPaint()
 {
     if (!m_busy)
         return;
+    if (!m_view) {
+        finish({});
+        return;
+    }
     if (--m_pollsLeft < 0) {
         finish({});
         return;
@@ -139,6 +143,10 @@ void PageCapture::waitForPaint()
             QTimer::singleShot(2 * kPollMs, this, [this, generation] {
                 if (generation != m_generation || !m_busy)
                     return;
+                if (!m_view) {
+                    finish({});
+                    return;
+                }
                 QImage page = m_view->grab().toImage();
                 if (page.size() != m_pageSize)
                     page = page.scaled(m_pageSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -50,7 +51,7 @@ private:
     void waitForPaint();
     void finish(const QImage &page);
 
-    QWebEngineView *m_view = nullptr;
+    QPointer<QWebEngineView> m_view;
     QTimer *m_poll = nullptr;
     bool m_busy = false;
     int m_pollsLeft = 0;
