@@ -67,6 +67,55 @@ namespace {
         return taps;
     }
 
+    // The source span [from, to) each target column averages when a row shrinks, with the
+    // reciprocal of its length in 24-bit fixed point.
+    struct Span {
+        int from = 0;
+        int to = 0;
+        std::uint64_t reciprocal = 0;
+    };
+
+    std::vector<Span> shrinkSpans(int sourceWidth, int targetWidth, int first, int count)
+    {
+        std::vector<Span> spans(static_cast<std::size_t>(count));
+        const double scale = static_cast<double>(sourceWidth) / targetWidth;
+        for (int i = 0; i < count; ++i) {
+            Span &span = spans[static_cast<std::size_t>(i)];
+            span.from = static_cast<int>(std::lround((first + i) * scale));
+            span.to = std::max(span.from + 1, static_cast<int>(std::lround((first + i + 1) * scale)));
+            span.to = std::min(span.to, sourceWidth);
+            span.from = std::min(span.from, span.to - 1);
+            span.reciprocal = ((std::uint64_t { 1 } << 24) + (span.to - span.from) / 2) / (span.to - span.from);
+        }
+        return spans;
+    }
+
+    // Running sums of one row: entry 3 * i + c holds the sum of channel c over pixels 0..i-1.
+    void sumRow(const std::uint8_t *source, int width, std::uint32_t *sums)
+    {
+        std::uint32_t b = 0, g = 0, r = 0;
+        sums[0] = sums[1] = sums[2] = 0;
+        for (int i = 0; i < width; ++i) {
+            b += source[i * 3];
+            g += source[i * 3 + 1];
+            r += source[i * 3 + 2];
+            sums[i * 3 + 3] = b;
+            sums[i * 3 + 4] = g;
+            sums[i * 3 + 5] = r;
+        }
+    }
+
+    void shrinkRow(std::uint8_t *target, const std::uint32_t *sums, const std::vector<Span> &spans)
+    {
+        for (const Span &span : spans) {
+            const std::uint32_t *from = sums + span.from * 3;
+            const std::uint32_t *to = sums + span.to * 3;
+            for (int c = 0; c < 3; ++c)
+                target[c] = static_cast<std::uint8_t>(((to[c] - from[c]) * span.reciprocal + (1u << 23)) >> 24);
+            target += 3;
+        }
+    }
+
     std::uint8_t weighted(std::uint32_t sum)
     {
         return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (sum + kWeightOne / 2) >> kWeightBits));
@@ -192,9 +241,26 @@ void RasterSurface::stretchCopy(const QRect &target, const RasterSurface &source
     const int clipLeft = clip.left() - target.left();
     const int width = clip.width();
     std::vector<std::uint8_t> horizontal(static_cast<std::size_t>(rowLast - rowFirst + 1) * width * 3);
+    const bool shrinking = sourceRect.width() >= target.width() && source.rect().contains(sourceRect);
+    const std::vector<Span> spans =
+        shrinking ? shrinkSpans(sourceRect.width(), target.width(), clipLeft, width) : std::vector<Span> {};
+    std::vector<std::uint32_t> sums(shrinking ? static_cast<std::size_t>(sourceRect.width() + 1) * 3 : 0);
+    if (shrinking && target.height() == sourceRect.height()) {
+        // Only the width changes: shrink each row straight into place.
+        for (int y = clip.top(); y <= clip.bottom(); ++y) {
+            sumRow(source.row(sourceRect.y() + y - target.top()) + sourceRect.x() * 3, sourceRect.width(), sums.data());
+            shrinkRow(row(y) + clip.left() * 3, sums.data(), spans);
+        }
+        return;
+    }
     for (int sy = rowFirst; sy <= rowLast; ++sy) {
         const std::uint8_t *s = source.row(sy);
         std::uint8_t *h = horizontal.data() + static_cast<std::size_t>(sy - rowFirst) * width * 3;
+        if (shrinking) {
+            sumRow(s + sourceRect.x() * 3, sourceRect.width(), sums.data());
+            shrinkRow(h, sums.data(), spans);
+            continue;
+        }
         for (int i = 0; i < width; ++i) {
             const Taps &t = columns[static_cast<std::size_t>(clipLeft + i)];
             std::uint32_t b = 0, g = 0, r = 0;
@@ -212,23 +278,23 @@ void RasterSurface::stretchCopy(const QRect &target, const RasterSurface &source
     }
 
     // Vertical pass into the destination.
-    std::vector<std::uint32_t> sums(static_cast<std::size_t>(width) * 3);
+    std::vector<std::uint32_t> columnSums(static_cast<std::size_t>(width) * 3);
     for (int y = clip.top(); y <= clip.bottom(); ++y) {
         const Taps &t = rows[static_cast<std::size_t>(y - target.top())];
         std::uint8_t *d = row(y) + clip.left() * 3;
         const std::uint8_t *h = horizontal.data() + static_cast<std::size_t>(t.first - rowFirst) * width * 3;
         if (t.weights.size() == 1) {
-            std::memcpy(d, h, sums.size());
+            std::memcpy(d, h, columnSums.size());
             continue;
         }
-        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(columnSums.begin(), columnSums.end(), 0);
         for (int w : t.weights) {
-            for (std::size_t k = 0; k < sums.size(); ++k)
-                sums[k] += h[k] * static_cast<std::uint32_t>(w);
+            for (std::size_t k = 0; k < columnSums.size(); ++k)
+                columnSums[k] += h[k] * static_cast<std::uint32_t>(w);
             h += static_cast<std::size_t>(width) * 3;
         }
-        for (std::size_t k = 0; k < sums.size(); ++k)
-            d[k] = weighted(sums[k]);
+        for (std::size_t k = 0; k < columnSums.size(); ++k)
+            d[k] = weighted(columnSums[k]);
     }
 }
 
@@ -292,8 +358,32 @@ void RasterSurface::fillEllipse(int left, int top, int right, int bottom, Bgr ou
         const int innerB = std::min({ b - 1, aboveB, belowB });
         const int from = std::max(a, 0);
         const int to = std::min(b, m_width - 1);
-        for (int x = from; x <= to; ++x)
-            setPixel(x, y, x >= innerA && x <= innerB ? fill : outline);
+        if (innerA > innerB) {
+            fillSpan(y, from, to, outline);
+            continue;
+        }
+        fillSpan(y, from, std::min(innerA - 1, to), outline);
+        fillSpan(y, std::max(innerA, from), std::min(innerB, to), fill);
+        fillSpan(y, std::max(innerB + 1, from), to, outline);
+    }
+}
+
+void RasterSurface::fillSpan(int y, int from, int to, Bgr colour)
+{
+    from = std::max(from, 0);
+    to = std::min(to, m_width - 1);
+    if (y < 0 || y >= m_height || from > to)
+        return;
+    std::uint8_t *p = row(y) + from * 3;
+    const std::size_t bytes = static_cast<std::size_t>(to - from + 1) * 3;
+    if (colour.blue == colour.green && colour.green == colour.red) {
+        std::memset(p, colour.blue, bytes);
+        return;
+    }
+    for (std::size_t k = 0; k < bytes; k += 3) {
+        p[k] = colour.blue;
+        p[k + 1] = colour.green;
+        p[k + 2] = colour.red;
     }
 }
 

@@ -79,6 +79,9 @@ public:
     bool operator==(const RasterSurface &other) const;
 
 private:
+    // Pixels from..to (inclusive) of row y, clipped.
+    void fillSpan(int y, int from, int to, Bgr colour);
+
     int m_width = 0;
     int m_height = 0;
     int m_stride = 0;

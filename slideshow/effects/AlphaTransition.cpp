@@ -17,12 +17,25 @@ namespace {
         return static_cast<std::uint8_t>(std::clamp<qint64>(common::roundHalfEven(a), 0, 255));
     }
 
-    void blendConstant(std::uint8_t *d, const std::uint8_t *n, const std::uint8_t *o, std::size_t count, unsigned a)
+    // Cloned for AVX2 where the processor has it; the plain build uses SSE2.
+    __attribute__((target_clones("avx2", "default"))) void blendConstant(
+        std::uint8_t *d, const std::uint8_t *n, const std::uint8_t *o, std::size_t count, unsigned a)
     {
         const auto keep = static_cast<std::uint16_t>(255 - a);
         const auto take = static_cast<std::uint16_t>(a);
         for (std::size_t k = 0; k < count; ++k) {
             const auto x = static_cast<std::uint16_t>(keep * n[k] + take * o[k]);
+            d[k] = static_cast<std::uint8_t>((x + 1 + (x >> 8)) >> 8);
+        }
+    }
+
+    // Like blendConstant with one outgoing weight per byte.
+    __attribute__((target_clones("avx2", "default"))) void blendWeighted(
+        std::uint8_t *d, const std::uint8_t *n, const std::uint8_t *o, const std::uint8_t *weights, std::size_t count)
+    {
+        for (std::size_t k = 0; k < count; ++k) {
+            const auto take = static_cast<std::uint16_t>(weights[k]);
+            const auto x = static_cast<std::uint16_t>((255 - take) * n[k] + take * o[k]);
             d[k] = static_cast<std::uint8_t>((x + 1 + (x >> 8)) >> 8);
         }
     }
@@ -73,10 +86,24 @@ namespace {
         }
     }
 
+    // What earlier soft-circle passes left on the display: the outside only shrinks and the
+    // inside only grows from pass to pass, so a later pass rewrites just the ring and the
+    // columns that newly fell inside.
+    struct CircleProgress {
+        bool outsideDrawn = false;
+        std::vector<std::pair<int, int>> inside; // per row, columns [first, second) showing the incoming picture
+    };
+
     // Soft circle around the middle: inside the incoming picture, outside the outgoing.
-    void softCirclePass(
-        RasterSurface &display, const RasterSurface &outgoing, const RasterSurface &incoming, int g, int width)
+    void softCirclePass(RasterSurface &display,
+        const RasterSurface &outgoing,
+        const RasterSurface &incoming,
+        int g,
+        int width,
+        CircleProgress &progress)
     {
+        progress.inside.resize(static_cast<std::size_t>(display.height()));
+        std::vector<std::uint8_t> byteWeights(static_cast<std::size_t>(display.width()) * 3);
         const int w = display.width();
         const int centreX = w / 2;
         const int centreY = display.height() / 2;
@@ -96,31 +123,62 @@ namespace {
             const qint64 to = std::clamp<qint64>(centreX + r + 1, 0, w);
             return { static_cast<int>(from), static_cast<int>(std::max(from, to)) };
         };
+        // round(sqrt(s)) for a squared distance s: the k with k * k - k < s <= k * k + k.
+        const auto roundedDistance = [](qint64 s, qint64 k) {
+            while (k > 0 && s <= (k - 1) * (k - 1) + (k - 1))
+                --k;
+            while (s > k * k + k)
+                ++k;
+            return k;
+        };
         for (int y = 0; y < display.height(); ++y) {
-            std::uint8_t *d = display.row(y);
+            std::uint8_t *target = display.row(y);
             const std::uint8_t *n = incoming.row(y);
             const std::uint8_t *o = outgoing.row(y);
             const qint64 dy2 = static_cast<qint64>(y - centreY) * (y - centreY);
             const auto [ringFrom, ringTo] = columnsWithin(outerLimit >= dy2 ? integerSqrt(outerLimit - dy2) : -1);
             const auto [inFrom, inTo] = columnsWithin(innerLimit >= dy2 ? integerSqrt(innerLimit - dy2) : -1);
-            copyColumns(d, o, 0, ringFrom);
-            copyColumns(d, o, ringTo, w);
-            const auto blendRing = [&](int from, int to) {
-                for (int c = from; c < to; ++c) {
-                    const qint64 dx = centreX - c;
-                    const auto distance =
-                        static_cast<std::size_t>(std::lround(std::sqrt(static_cast<double>(dx * dx + dy2))));
-                    blendPixel(d + c * 3, n + c * 3, o + c * 3, weightOf[std::min(distance, weightOf.size() - 1)]);
-                }
+            if (!progress.outsideDrawn) {
+                copyColumns(target, o, 0, ringFrom);
+                copyColumns(target, o, ringTo, w);
+            }
+            const auto squared = [&](int c) {
+                return static_cast<qint64>(centreX - c) * (centreX - c) + dy2;
             };
+            // Along a row the distance changes by at most one per column, so it is followed
+            // from column to column instead of taking a square root for each.
+            const auto blendRing = [&](int from, int to) {
+                if (from >= to)
+                    return;
+                qint64 distance = integerSqrt(squared(from));
+                for (int c = from; c < to; ++c) {
+                    distance = roundedDistance(squared(c), distance);
+                    const std::size_t index = std::min(static_cast<std::size_t>(distance), weightOf.size() - 1);
+                    std::memset(byteWeights.data() + c * 3, weightOf[index], 3);
+                }
+                blendWeighted(target + from * 3,
+                    n + from * 3,
+                    o + from * 3,
+                    byteWeights.data() + from * 3,
+                    static_cast<std::size_t>(to - from) * 3);
+            };
+            auto &[doneFrom, doneTo] = progress.inside[static_cast<std::size_t>(y)];
             if (inFrom < inTo) {
                 blendRing(ringFrom, inFrom);
-                copyColumns(d, n, inFrom, inTo);
+                if (doneFrom < doneTo) {
+                    copyColumns(target, n, inFrom, doneFrom);
+                    copyColumns(target, n, doneTo, inTo);
+                } else {
+                    copyColumns(target, n, inFrom, inTo);
+                }
                 blendRing(inTo, ringTo);
+                doneFrom = inFrom;
+                doneTo = inTo;
             } else {
                 blendRing(ringFrom, ringTo);
             }
         }
+        progress.outsideDrawn = true;
     }
 
     void crossFadePass(RasterSurface &display, const RasterSurface &outgoing, const RasterSurface &incoming, int g)
@@ -156,6 +214,7 @@ void AlphaTransition(TransitionState &state,
     int limit = 0;
     int g = 0;
     int advance = step;
+    CircleProgress circle;
     switch (kind) {
     case 1:
         limit = w + width;
@@ -181,7 +240,7 @@ void AlphaTransition(TransitionState &state,
             else if (kind == 2)
                 crossFadePass(display, outgoing, incoming, g);
             else
-                softCirclePass(display, outgoing, incoming, g, width);
+                softCirclePass(display, outgoing, incoming, g, width, circle);
             g += advance;
             return false;
         });

@@ -1,6 +1,7 @@
 #include "common/Numbers.h"
 #include "slideshow/TransitionEffects.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -47,6 +48,31 @@ void RandomLines(TransitionState &state, RasterSurface &display, const RasterSur
 
 namespace {
 
+    // Column bars of width `barSize` at progress p, walked row by row: the bars from the top
+    // edge cover rows 0..p-1, the others rows H-p..H-1.
+    void drawColumnBars(
+        RasterSurface &display, const RasterSurface &incoming, int p, int barSize, bool firstFromStart, bool slide)
+    {
+        const int w = display.width();
+        const int h = display.height();
+        const int band = std::min(p, h);
+        const auto copyBars = [&](int y, int sourceY, bool fromStart) {
+            if (sourceY < 0 || sourceY >= h)
+                return;
+            std::uint8_t *d = display.row(y);
+            const std::uint8_t *s = incoming.row(sourceY);
+            for (int k = (fromStart == firstFromStart) ? 0 : barSize; k < w; k += 2 * barSize) {
+                const int bytes = std::min(barSize, w - k) * 3;
+                for (int t = k * 3; t < k * 3 + bytes; ++t)
+                    d[t] = s[t];
+            }
+        };
+        for (int y = 0; y < band; ++y)
+            copyBars(y, slide ? h - p + y : y, true);
+        for (int y = h - band; y < h; ++y)
+            copyBars(y, slide ? y - (h - p) : y, false);
+    }
+
     // The loop shared by BarsDraw and BarsMove; `slide` picks the sliding source positions.
     void runBars(TransitionState &state,
         RasterSurface &display,
@@ -65,20 +91,17 @@ namespace {
         const int across = axis == 1 ? w : h;
         int p = 0;
         const auto draw = [&] {
-            bool fromStart = firstFromStart;
-            for (int k = 0; k <= across; k += barSize) {
-                if (axis == 1) {
-                    if (fromStart)
-                        display.blockCopy(k, 0, barSize, p, incoming, k, slide ? h - p : 0);
-                    else
-                        display.blockCopy(k, h - p, barSize, p, incoming, k, slide ? 0 : h - p);
-                } else {
+            if (axis == 1) {
+                drawColumnBars(display, incoming, p, barSize, firstFromStart, slide);
+            } else {
+                bool fromStart = firstFromStart;
+                for (int k = 0; k <= across; k += barSize) {
                     if (fromStart)
                         display.blockCopy(0, k, p, barSize, incoming, slide ? w - p : 0, k);
                     else
                         display.blockCopy(w - p, k, p, barSize, incoming, slide ? 0 : w - p, k);
+                    fromStart = !fromStart;
                 }
-                fromStart = !fromStart;
             }
             p += step;
             return false;
