@@ -50,7 +50,7 @@ void FormPicture::enablePictureCommands()
         const QString target = sys::ShowFileDialog(
             m_state, QStringLiteral("save"), QStringLiteral("截图另存为"), QStringLiteral("截图.jpg"), 2, this);
         if (!target.isEmpty())
-            capture->captureToFile(target, [](bool) { QApplication::beep(); });
+            capture->captureToFile(target);
     });
 
     auto *printing = new PagePrinting(Web, this);
