@@ -1,0 +1,131 @@
+#pragma once
+
+#include "slideshow/RasterSurface.h"
+#include "slideshow/TransitionState.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QWebEngineView;
+
+namespace common {
+struct AppState;
+}
+
+namespace slideshow {
+
+class PictureBox;
+
+// The slideshow used as an in-program screen saver: it plays the larger pictures of
+// state.ScreenFolder full screen on the opener's screen, one every three seconds, each
+// brought in by the next transition of the effect list. A click or any key closes it. It
+// deletes itself when closed and never changes the viewer's picture list.
+class FormScreen : public QWidget {
+    Q_OBJECT
+public:
+    FormScreen(common::AppState &state, QWidget *opener);
+    ~FormScreen() override;
+
+    // Effect parameters as the controls give them: direction codes 1 up, 2 down, 4 left,
+    // 8 right (0 for none); axis 1 vertical, 2 horizontal; zoom modes 1..3.
+    int GetFourWayDirection() const;
+    int GetAxisDirection() const;
+    int GetZoomMode() const;
+
+    void EnableStepBox(bool on);
+    void EnableBarSizeBox(bool on);
+    void EnableModeOptions(bool on);
+    // 0: no direction; 1: the axis options; 2: the four-way options.
+    void EnableDirectionOptions(int set);
+
+    // One cycle, as the three-second timer runs it.
+    void Timer1_Timer();
+    void cmdStart_Click();
+    void RunSelectedEffect();
+    void AdvanceEffect();
+    // Loads the next picture of the list fitted to the display onto `target`. When it cannot
+    // be read the list is rebuilt from the download folder and the next picture tried once;
+    // when that fails too the slideshow stops and false is returned.
+    bool LoadFittedPicture(RasterSurface &target);
+    void CloseSlideshow();
+
+    // What the window shows and plays.
+    const RasterSurface &display() const;
+    const QStringList &pictureList() const { return PictureList; }
+    int fileIndex() const { return FileIndex; }
+    bool isStopped() const { return m_stopped; }
+    TransitionState &transitionState();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The surfaces and effect state, shared with a running cycle so that they outlive the
+    // window should it be destroyed while an effect is drawing.
+    struct Canvas {
+        TransitionState effects;
+        RasterSurface display; // what Picture1 shows
+        RasterSurface incoming; // the next picture
+        RasterSurface outgoing; // the picture being replaced
+    };
+
+    void createControls();
+    void Form_Load();
+    void Form_QueryUnload();
+    void List1_Click();
+    void Text1_Change();
+    void guardBox(QLineEdit *box, bool selectOne);
+    bool loadFitted(RasterSurface &target, bool mayRetry);
+    QUrl musicPage() const;
+
+    common::AppState &m_state;
+    std::shared_ptr<Canvas> m_canvas = std::make_shared<Canvas>();
+    QElapsedTimer m_clock;
+
+    QListWidget *List1 = nullptr;
+    std::array<QRadioButton *, 6> Option1 {};
+    std::array<QRadioButton *, 3> Option2 {};
+    QLineEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QPushButton *cmdStart = nullptr;
+    QTimer *Timer1 = nullptr;
+    PictureBox *Picture1 = nullptr;
+    QImage Picture3; // the last picture read, at its natural size
+    QWebEngineView *WebMusic = nullptr;
+    QWidget *m_panel = nullptr;
+    QGroupBox *m_effectFrame = nullptr;
+    QGroupBox *m_directionFrame = nullptr;
+    QGroupBox *m_speedFrame = nullptr;
+    QGroupBox *m_modeFrame = nullptr;
+    QGroupBox *m_stepFrame = nullptr;
+    QGroupBox *m_otherFrame = nullptr;
+    QLabel *m_speedLabel = nullptr;
+    QLabel *m_barSizeLabel = nullptr;
+
+    QStringList PictureList;
+    int FileIndex = -1;
+    bool StopRequested = false;
+    int NextDirectionIndex = 0;
+    bool m_inCycle = false;
+    bool m_stopped = false;
+    bool m_closed = false;
+};
+
+}
