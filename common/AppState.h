@@ -8,7 +8,7 @@ namespace common {
 class SettingsStore;
 class RegistryHive;
 namespace platform {
-class Desktop;
+    class Desktop;
 }
 
 // The values the suite's windows share, owned by the program's entry point and passed to every

@@ -1,6 +1,8 @@
 // The viewer's file and picture commands: the picture menu, list export, printing, settings and
 // the slideshow.
 #include "common/AppState.h"
+#include "common/Paths.h"
+#include "slideshow/ui/FormScreen.h"
 #include "system/ui/Dialogs.h"
 #include "viewer/ui/FormPicture.h"
 #include "viewer/ui/PageCapture.h"
@@ -71,8 +73,9 @@ void FormPicture::AutoRunImag_Click()
 
 void FormPicture::openSlideshow(const QString &folder)
 {
-    m_state.ScreenFolder = folder;
-    Q_UNUSED(folder);
+    m_state.ScreenFolder = common::withTrailingSlash(folder);
+    // The slideshow shows itself full screen and deletes itself when closed.
+    new slideshow::FormScreen(m_state, this);
 }
 
 }

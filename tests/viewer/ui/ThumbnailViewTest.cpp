@@ -7,6 +7,7 @@
 #include "tests/TestSupport.h"
 #include "viewer/ui/FormPicture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -255,6 +256,42 @@ TEST(ThumbnailView, ZoomStartsAgainAt100OnEveryLoadedPage)
     EXPECT_EQ(v.evaluate(QStringLiteral("document.body.style.zoom")).toString(), QStringLiteral("120%"));
     v.reloadAfter([&] { v.form->Command2->click(); });
     EXPECT_EQ(v.form->ZoomPercent, 100);
+}
+
+}
+
+namespace {
+
+QWidget *openSlideshowWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (QLatin1String(widget->metaObject()->className()) == QLatin1String("slideshow::FormScreen")
+            && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+TEST(ThumbnailView, TheSlideshowButtonsOpenTheSlideshowOnTheRightFolder)
+{
+    const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
+    Viewer v(samples);
+    v.form->Command9->click();
+    EXPECT_EQ(v.state.ScreenFolder, samples + QLatin1Char('/'));
+    QWidget *show = openSlideshowWindow();
+    ASSERT_NE(show, nullptr);
+    QTest::keyClick(show, Qt::Key_Escape);
+    QElapsedTimer clock;
+    clock.start();
+    while (openSlideshowWindow() && clock.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_EQ(openSlideshowWindow(), nullptr);
+
+    v.form->menuEntry(QStringLiteral("AutoRunImag"))->trigger();
+    EXPECT_EQ(v.state.ScreenFolder, v.state.DownloadFolder);
+    show = openSlideshowWindow();
+    ASSERT_NE(show, nullptr);
+    show->close();
 }
 
 }
