@@ -100,6 +100,8 @@ public:
 
     // Commands, public so that menus, buttons and tests reach the same handlers.
     void Command1_Click();
+    // Lists the folder of a chosen picture starting at it (what "打开图片(&O)" does with the answer).
+    void openPictureFile(const QString &chosen);
     void Command2_Click();
     void Command7_Click();
     void Command10_Click();

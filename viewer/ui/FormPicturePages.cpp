@@ -91,8 +91,12 @@ void FormPicture::setButtonColour(QToolButton *button, bool yellow)
 
 void FormPicture::Command1_Click()
 {
-    const QString chosen =
-        sys::ShowFileDialog(m_state, QStringLiteral("open"), QStringLiteral("打开图像"), QString(), 2, this);
+    openPictureFile(
+        sys::ShowFileDialog(m_state, QStringLiteral("open"), QStringLiteral("打开图像"), QString(), 2, this));
+}
+
+void FormPicture::openPictureFile(const QString &chosen)
+{
     if (chosen.isEmpty())
         return;
     const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));

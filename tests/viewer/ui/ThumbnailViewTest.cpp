@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,7 +42,8 @@ struct Viewer {
         form = std::make_unique<viewer::FormPicture>(state, *pump, folder);
         form->resize(1100, 700);
         form->show();
-        waitForPage();
+        if (!folder.isEmpty())
+            waitForPage();
     }
 
     bool waitForPage()
@@ -292,6 +295,67 @@ TEST(ThumbnailView, TheSlideshowButtonsOpenTheSlideshowOnTheRightFolder)
     show = openSlideshowWindow();
     ASSERT_NE(show, nullptr);
     show->close();
+}
+
+}
+
+namespace {
+
+// Answers the modal dialogs the viewer opens, in order, as soon as each appears.
+void answerDialogs(QStringList answers, QStringList *seenMessages)
+{
+    QTimer::singleShot(50, [answers, seenMessages]() mutable {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal) {
+            answerDialogs(answers, seenMessages);
+            return;
+        }
+        if (auto *input = qobject_cast<QInputDialog *>(modal)) {
+            input->setTextValue(answers.takeFirst());
+            input->accept();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            seenMessages->append(box->text());
+            box->accept();
+        }
+        if (!answers.isEmpty())
+            answerDialogs(answers, seenMessages);
+    });
+}
+
+TEST(ThumbnailView, JumpAsksAgainWhenOutOfRangeAndRoundsHalvesToEven)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 61; ++i)
+        names << QStringLiteral("j%1.png").arg(i, 2, 10, QLatin1Char('0'));
+    makePictures(dir.path(), names);
+    Viewer v(dir.path());
+    QStringList messages;
+    answerDialogs({ QStringLiteral("4"), QStringLiteral("2.5") }, &messages);
+    v.reloadAfter([&] { v.form->menuEntry(QStringLiteral("ToolJump"))->trigger(); });
+    EXPECT_EQ(messages, QStringList { QStringLiteral("总共只有 3 页，您超出范围了！") });
+    EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 2 页  ， 共 3 页"));
+    EXPECT_TRUE(v.form->CmdPage[0]->isEnabled());
+}
+
+TEST(ThumbnailView, OpeningAPictureListsItsFolderStartingAtIt)
+{
+    QTemporaryDir dir;
+    makePictures(dir.path(), { QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png") });
+    Viewer v { QString() };
+    v.form->openPictureFile(dir.filePath(QStringLiteral("b.png")));
+    v.waitForPage();
+    EXPECT_EQ(v.state.ViewerList,
+        (QStringList { dir.filePath(QStringLiteral("b.png")),
+            dir.filePath(QStringLiteral("c.png")),
+            dir.filePath(QStringLiteral("a.png")) }));
+    EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：3"));
+    // The same folder again: it is already the folder list's folder, so the command scans it itself.
+    v.form->openPictureFile(dir.filePath(QStringLiteral("c.png")));
+    EXPECT_EQ(v.state.ViewerList.first(), dir.filePath(QStringLiteral("c.png")));
+    // A cancelled dialog changes nothing.
+    v.form->openPictureFile(QString());
+    EXPECT_EQ(v.state.ViewerList.first(), dir.filePath(QStringLiteral("c.png")));
 }
 
 }
