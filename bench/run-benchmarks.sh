@@ -3,7 +3,7 @@
 set -u
 build=${1:-build}
 for b in "$build"/bench/Bench*; do
-    [ -x "$b" ] || continue
+    [ -f "$b" ] && [ -x "$b" ] || continue
     echo "== $(basename "$b")"
     "$b"
 done
