@@ -486,10 +486,28 @@ void FormPicture::ensureFolderModel()
     Dir1->setModel(m_folderModel);
     for (int column = 1; column < m_folderModel->columnCount(); ++column)
         Dir1->hideColumn(column);
+    // Folders are listed in the background: keep the chosen folder in sight as its parents fill.
+    connect(m_folderModel, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        // The model sorts a listed folder just after reporting it; scroll once that is done.
+        if (!m_dir1Path.isEmpty() && m_dir1Path.startsWith(common::withTrailingSlash(loaded)))
+            QTimer::singleShot(100, this, [this] { showInFolderList(m_dir1Path); });
+    });
     connect(Dir1, &QTreeView::clicked, this, [this](const QModelIndex &index) {
         setDir1Path(m_folderModel->filePath(index));
     });
-    selectDrive(m_dir1Path.isEmpty() ? m_state.CurrentFolder : m_dir1Path);
+    const QString shown = m_dir1Path.isEmpty() ? m_state.CurrentFolder : m_dir1Path;
+    selectDrive(shown);
+    showInFolderList(shown);
+}
+
+void FormPicture::showInFolderList(const QString &folder)
+{
+    if (!m_folderModel)
+        return;
+    const QModelIndex index = m_folderModel->index(QDir::cleanPath(folder));
+    Dir1->setCurrentIndex(index);
+    Dir1->expand(index);
+    Dir1->scrollTo(index);
 }
 
 void FormPicture::selectDrive(const QString &folder)
@@ -518,11 +536,7 @@ void FormPicture::setDir1Path(const QString &folder)
     if (path == m_dir1Path)
         return;
     m_dir1Path = path;
-    if (m_folderModel) {
-        const QModelIndex index = m_folderModel->index(QDir::cleanPath(folder));
-        Dir1->setCurrentIndex(index);
-        Dir1->scrollTo(index);
-    }
+    showInFolderList(path);
     Dir1_Change();
 }
 

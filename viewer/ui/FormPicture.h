@@ -146,6 +146,7 @@ private:
     void openWithDesktop(const QString &path);
     void selectDrive(const QString &folder);
     void ensureFolderModel();
+    void showInFolderList(const QString &folder);
     void enablePictureCommands();
 
     common::AppState &m_state;
