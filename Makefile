@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config clang-format \
 	qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-multimedia-dev qt6-image-formats-plugins \
-	libgl-dev libcurl4-openssl-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev \
+	libqt6webenginecore6-bin libjpeg-turbo-progs libgl-dev libcurl4-openssl-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev \
 	fonts-noto-cjk xvfb xauth
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 TEST_ENV := QT_QPA_PLATFORM=offscreen QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox --disable-gpu"
