@@ -1,5 +1,6 @@
 #include "common/Numbers.h"
 #include "slideshow/TransitionEffects.h"
+#include "slideshow/effects/AlphaBlend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,38 +18,7 @@ namespace {
         return static_cast<std::uint8_t>(std::clamp<qint64>(common::roundHalfEven(a), 0, 255));
     }
 
-    // Cloned for AVX2 where the processor has it; the plain build uses SSE2.
-    __attribute__((target_clones("avx2", "default"))) void blendConstant(
-        std::uint8_t *d, const std::uint8_t *n, const std::uint8_t *o, std::size_t count, unsigned a)
-    {
-        const auto keep = static_cast<std::uint16_t>(255 - a);
-        const auto take = static_cast<std::uint16_t>(a);
-        for (std::size_t k = 0; k < count; ++k) {
-            const auto x = static_cast<std::uint16_t>(keep * n[k] + take * o[k]);
-            d[k] = static_cast<std::uint8_t>((x + 1 + (x >> 8)) >> 8);
-        }
-    }
-
-    // Like blendConstant with one outgoing weight per byte.
-    __attribute__((target_clones("avx2", "default"))) void blendWeighted(
-        std::uint8_t *d, const std::uint8_t *n, const std::uint8_t *o, const std::uint8_t *weights, std::size_t count)
-    {
-        for (std::size_t k = 0; k < count; ++k) {
-            const auto take = static_cast<std::uint16_t>(weights[k]);
-            const auto x = static_cast<std::uint16_t>((255 - take) * n[k] + take * o[k]);
-            d[k] = static_cast<std::uint8_t>((x + 1 + (x >> 8)) >> 8);
-        }
-    }
-
-    void blendPixel(std::uint8_t *d, const std::uint8_t *n, const std::uint8_t *o, unsigned a)
-    {
-        d[0] = blendChannel(a, n[0], o[0]);
-        d[1] = blendChannel(a, n[1], o[1]);
-        d[2] = blendChannel(a, n[2], o[2]);
-    }
-
-    // Pixel columns [from, to) of one row: below `inFrom..inTo` the incoming picture, the
-    // rest handled by the caller.
+    // Copies pixel columns [from, to) of one row.
     void copyColumns(std::uint8_t *d, const std::uint8_t *source, int from, int to)
     {
         if (to > from)
@@ -65,23 +35,54 @@ namespace {
         return r;
     }
 
+    // Columns centreX - r .. centreX + r, clipped, as a half-open range; none for r < 0.
+    std::pair<int, int> columnsWithin(int r, int centreX, int w)
+    {
+        if (r < 0)
+            return { 0, 0 };
+        return { std::max(centreX - r, 0), std::min(centreX + r + 1, w) };
+    }
+
+    // Buffers kept from pass to pass, so a pass allocates nothing once they have grown.
+    struct PassBuffers {
+        std::vector<std::uint8_t> columnWeights; // per column
+        std::vector<std::uint8_t> weightOf; // soft circle: per rounded distance
+        std::vector<std::pair<int, int>> radii; // soft circle: per row
+    };
+
+    template <typename T> T *grown(std::vector<T> &buffer, std::size_t size)
+    {
+        if (buffer.size() < size)
+            buffer.resize(size);
+        return buffer.data();
+    }
+
     // Soft wipe: columns left of the edge show the incoming picture, right of it the outgoing.
-    void softWipePass(
-        RasterSurface &display, const RasterSurface &outgoing, const RasterSurface &incoming, int g, int width)
+    void softWipePass(RasterSurface &display,
+        const RasterSurface &outgoing,
+        const RasterSurface &incoming,
+        int g,
+        int width,
+        PassBuffers &buffers)
     {
         const int w = display.width();
         const int edgeFrom = std::clamp(g - width, 0, w);
         const int edgeTo = std::clamp(g + 1, 0, w);
-        std::vector<std::uint8_t> weights(static_cast<std::size_t>(w));
+        std::uint8_t *weights = grown(buffers.columnWeights, static_cast<std::size_t>(w));
         for (int c = edgeFrom; c < edgeTo; ++c)
-            weights[static_cast<std::size_t>(c)] = edgeWeight(g, c, width);
+            weights[c] = edgeWeight(g, c, width);
+        const auto &blend = detail::alphaBlender();
         for (int y = 0; y < display.height(); ++y) {
             std::uint8_t *d = display.row(y);
             const std::uint8_t *n = incoming.row(y);
             const std::uint8_t *o = outgoing.row(y);
             copyColumns(d, n, 0, edgeFrom);
-            for (int c = edgeFrom; c < edgeTo; ++c)
-                blendPixel(d + c * 3, n + c * 3, o + c * 3, weights[static_cast<std::size_t>(c)]);
+            if (edgeFrom < edgeTo)
+                blend.perPixel(d + edgeFrom * 3,
+                    n + edgeFrom * 3,
+                    o + edgeFrom * 3,
+                    weights + edgeFrom,
+                    static_cast<std::size_t>(edgeTo - edgeFrom));
             copyColumns(d, o, edgeTo, w);
         }
     }
@@ -100,83 +101,139 @@ namespace {
         const RasterSurface &incoming,
         int g,
         int width,
-        CircleProgress &progress)
+        CircleProgress &progress,
+        PassBuffers &buffers)
     {
-        progress.inside.resize(static_cast<std::size_t>(display.height()));
-        std::vector<std::uint8_t> byteWeights(static_cast<std::size_t>(display.width()) * 3);
         const int w = display.width();
+        const int h = display.height();
+        progress.inside.resize(static_cast<std::size_t>(h));
         const int centreX = w / 2;
-        const int centreY = display.height() / 2;
+        const int centreY = h / 2;
         // round(sqrt(s)) > g exactly when s > g * g + g (sqrt(s) never ends in .5).
         const qint64 outerLimit = static_cast<qint64>(g) * g + g;
         const qint64 inner = static_cast<qint64>(g) - width - 1;
         const qint64 innerLimit = inner >= 0 ? inner * inner + inner : -1;
-        std::vector<std::uint8_t> weightOf(static_cast<std::size_t>(std::max(g, 0)) + 1);
-        for (int distance = 0; distance <= g; ++distance)
-            weightOf[static_cast<std::size_t>(distance)] = distance < g - width ? 0 : edgeWeight(g, distance, width);
+        const int lastDistance = std::max(g, 0);
+        std::uint8_t *weightOf = grown(buffers.weightOf, static_cast<std::size_t>(lastDistance) + 1);
+        for (int distance = 0; distance <= lastDistance; ++distance)
+            weightOf[distance] = distance < g - width ? 0 : edgeWeight(g, distance, width);
+        // Weights of two rows. Column offsets from the centre reach centreX on the left and at
+        // most centreX on the right, so both halves fit from column 0 to column w.
+        const auto stride = static_cast<std::size_t>(w) + 1;
+        std::uint8_t *twoRowWeights = grown(buffers.columnWeights, 2 * stride);
+        const auto weightsOf = [&](int y) {
+            return twoRowWeights + static_cast<std::size_t>(y % 2) * stride;
+        };
+        const auto &blend = detail::alphaBlender();
 
-        // Columns centreX - r .. centreX + r, clipped, as a half-open range.
-        const auto columnsWithin = [&](qint64 r) -> std::pair<int, int> {
-            if (r < 0)
-                return { 0, 0 };
-            const qint64 from = std::clamp<qint64>(centreX - r, 0, w);
-            const qint64 to = std::clamp<qint64>(centreX + r + 1, 0, w);
-            return { static_cast<int>(from), static_cast<int>(std::max(from, to)) };
+        // Per row the offsets from the centre column that are on the ring (rounded distance
+        // up to g) and inside it (before the soft edge); -1 where none are.
+        auto *radii = grown(buffers.radii, static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y) {
+            const qint64 dy2 = static_cast<qint64>(y - centreY) * (y - centreY);
+            // Beyond w both are as good as w, and the column arithmetic stays in range.
+            const auto clipped = [&](qint64 limit) {
+                return limit >= dy2 ? static_cast<int>(std::min<qint64>(integerSqrt(limit - dy2), w)) : -1;
+            };
+            radii[y] = { clipped(outerLimit), clipped(innerLimit) };
+        }
+        struct Span {
+            int from = 0;
+            int to = 0;
         };
-        // round(sqrt(s)) for a squared distance s: the k with k * k - k < s <= k * k + k.
-        const auto roundedDistance = [](qint64 s, qint64 k) {
-            while (k > 0 && s <= (k - 1) * (k - 1) + (k - 1))
-                --k;
-            while (s > k * k + k)
-                ++k;
-            return k;
+        // The ring's columns on a row, left and right of the inside; the centre column, when
+        // on the ring, goes with the right.
+        const auto ringSpans = [&](int y) -> std::pair<Span, Span> {
+            const auto [ring, inside] = radii[y];
+            if (ring < 0)
+                return {};
+            return { { centreX - std::min(ring, centreX), centreX - std::max(inside + 1, 1) + 1 },
+                { centreX + inside + 1, centreX + std::min(ring, w - 1 - centreX) + 1 } };
         };
-        for (int y = 0; y < display.height(); ++y) {
+        // Each row's ring is a few short pieces of three pictures, too short for the
+        // processor to fetch ahead by itself.
+        const auto fetchAhead = [&](int y) {
+            const auto [left, right] = ringSpans(y);
+            for (const Span &span : { left, right }) {
+                const int from = span.from * 3;
+                const int to = std::min(span.to * 3, from + 1024);
+                for (int at = from; at < to; at += 64) {
+                    __builtin_prefetch(incoming.row(y) + at);
+                    __builtin_prefetch(outgoing.row(y) + at);
+                    __builtin_prefetch(display.row(y) + at, 1);
+                }
+            }
+        };
+        // Along a row the rounded distance is followed instead of taking a square root per
+        // column: it is the d with d * d - d < s <= d * d + d, and as it is never less than
+        // the offset, it grows by at most one per column. Both halves share the weights.
+        const auto fillWeights = [&](int y) {
+            const auto [ringRadius, insideRadius] = radii[y];
+            std::uint8_t *rowWeights = weightsOf(y);
+            const int firstOffset = insideRadius + 1;
+            const int lastOffset = std::min(ringRadius, centreX);
+            if (firstOffset > lastOffset)
+                return;
+            const qint64 dy2 = static_cast<qint64>(y - centreY) * (y - centreY);
+            qint64 squared = static_cast<qint64>(firstOffset) * firstOffset + dy2;
+            qint64 distance = integerSqrt(squared);
+            if (squared > distance * distance + distance)
+                ++distance;
+            qint64 roundsUpTo = distance * distance + distance;
+            for (int k = firstOffset; k <= lastOffset; ++k) {
+                // Selected rather than branched on: the steps come too irregularly to guess.
+                const bool grows = squared > roundsUpTo;
+                const qint64 nextLimit = roundsUpTo + 2 * distance + 2;
+                distance = grows ? distance + 1 : distance;
+                roundsUpTo = grows ? nextLimit : roundsUpTo;
+                const std::uint8_t weight = weightOf[std::min<qint64>(distance, lastDistance)];
+                rowWeights[centreX + k] = weight;
+                rowWeights[centreX - k] = weight;
+                squared += 2 * static_cast<qint64>(k) + 1;
+            }
+        };
+        if (h > 0)
+            fillWeights(0);
+        constexpr int kRowsAhead = 3;
+        for (int y = 0; y < std::min(kRowsAhead, h); ++y)
+            fetchAhead(y);
+
+        for (int y = 0; y < h; ++y) {
+            if (y + kRowsAhead < h)
+                fetchAhead(y + kRowsAhead);
+            // A row ahead: the blend's wide loads would otherwise wait for the byte stores
+            // that just wrote the weights.
+            if (y + 1 < h)
+                fillWeights(y + 1);
             std::uint8_t *target = display.row(y);
             const std::uint8_t *n = incoming.row(y);
             const std::uint8_t *o = outgoing.row(y);
-            const qint64 dy2 = static_cast<qint64>(y - centreY) * (y - centreY);
-            const auto [ringFrom, ringTo] = columnsWithin(outerLimit >= dy2 ? integerSqrt(outerLimit - dy2) : -1);
-            const auto [inFrom, inTo] = columnsWithin(innerLimit >= dy2 ? integerSqrt(innerLimit - dy2) : -1);
+            const auto [ringRadius, insideRadius] = radii[y];
+            const auto [ringFrom, ringTo] = columnsWithin(ringRadius, centreX, w);
+            const auto [inFrom, inTo] = columnsWithin(insideRadius, centreX, w);
             if (!progress.outsideDrawn) {
                 copyColumns(target, o, 0, ringFrom);
                 copyColumns(target, o, ringTo, w);
             }
-            const auto squared = [&](int c) {
-                return static_cast<qint64>(centreX - c) * (centreX - c) + dy2;
-            };
-            // Along a row the distance changes by at most one per column, so it is followed
-            // from column to column instead of taking a square root for each.
-            const auto blendRing = [&](int from, int to) {
-                if (from >= to)
-                    return;
-                qint64 distance = integerSqrt(squared(from));
-                for (int c = from; c < to; ++c) {
-                    distance = roundedDistance(squared(c), distance);
-                    const std::size_t index = std::min(static_cast<std::size_t>(distance), weightOf.size() - 1);
-                    std::memset(byteWeights.data() + c * 3, weightOf[index], 3);
-                }
-                blendWeighted(target + from * 3,
-                    n + from * 3,
-                    o + from * 3,
-                    byteWeights.data() + from * 3,
-                    static_cast<std::size_t>(to - from) * 3);
-            };
             auto &[doneFrom, doneTo] = progress.inside[static_cast<std::size_t>(y)];
             if (inFrom < inTo) {
-                blendRing(ringFrom, inFrom);
                 if (doneFrom < doneTo) {
                     copyColumns(target, n, inFrom, doneFrom);
                     copyColumns(target, n, doneTo, inTo);
                 } else {
                     copyColumns(target, n, inFrom, inTo);
                 }
-                blendRing(inTo, ringTo);
                 doneFrom = inFrom;
                 doneTo = inTo;
-            } else {
-                blendRing(ringFrom, ringTo);
             }
+            const auto [left, right] = ringSpans(y);
+            for (const Span &span : { left, right })
+                if (span.from < span.to)
+                    blend.perPixel(target + span.from * 3,
+                        n + span.from * 3,
+                        o + span.from * 3,
+                        weightsOf(y) + span.from,
+                        static_cast<std::size_t>(span.to - span.from));
         }
         progress.outsideDrawn = true;
     }
@@ -185,8 +242,9 @@ namespace {
     {
         const auto a = static_cast<unsigned>(std::clamp(255 - g, 0, 255));
         const auto bytes = static_cast<std::size_t>(display.width()) * 3;
+        const auto &blend = detail::alphaBlender();
         for (int y = 0; y < display.height(); ++y)
-            blendConstant(display.row(y), incoming.row(y), outgoing.row(y), bytes, a);
+            blend.constant(display.row(y), incoming.row(y), outgoing.row(y), bytes, a);
     }
 
 }
@@ -215,6 +273,7 @@ void AlphaTransition(TransitionState &state,
     int g = 0;
     int advance = step;
     CircleProgress circle;
+    PassBuffers buffers;
     switch (kind) {
     case 1:
         limit = w + width;
@@ -236,11 +295,11 @@ void AlphaTransition(TransitionState &state,
         [&] { return g >= limit; },
         [&] {
             if (kind == 1)
-                softWipePass(display, outgoing, incoming, g, width);
+                softWipePass(display, outgoing, incoming, g, width, buffers);
             else if (kind == 2)
                 crossFadePass(display, outgoing, incoming, g);
             else
-                softCirclePass(display, outgoing, incoming, g, width, circle);
+                softCirclePass(display, outgoing, incoming, g, width, circle, buffers);
             g += advance;
             return false;
         });
