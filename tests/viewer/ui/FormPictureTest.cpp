@@ -7,6 +7,7 @@
 #include "common/platform/Desktop.h"
 #include "system/ui/MessagePump.h"
 #include "tests/TestSupport.h"
+#include "tests/viewer/ui/ViewerUnderTest.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -31,53 +32,16 @@
 
 namespace {
 
-// A viewer with its own in-memory settings and the recorded desktop.
-struct Viewer {
+struct Viewer : velmora::test::ViewerUnderTest {
     explicit Viewer(const QString &commandLine = QString(), const QString &pageFileCount = QString())
-        : hive(common::RegistryHive::openInMemory())
-        , settings(*hive)
-        , desktop(common::platform::createDesktop())
+        : ViewerUnderTest(commandLine, pageFileCount, true)
     {
-        if (!pageFileCount.isNull())
-            settings.save(QStringLiteral("Main"), QStringLiteral("PageFileCount"), pageFileCount);
-        state.hive = hive.get();
-        state.settings = &settings;
-        state.desktop = desktop.get();
-        pump = std::make_unique<sys::MessagePump>(state);
-        qApp->installEventFilter(pump.get());
-        form = std::make_unique<viewer::FormPicture>(state, *pump, commandLine);
-        pump->setViewer(
-            form.get(), form->Web, [this] { return form->WebFilePath; }, form->WebRigft);
-        form->resize(1100, 700);
-        form->show();
     }
-    ~Viewer()
-    {
-        form.reset();
-        qApp->removeEventFilter(pump.get());
-    }
-
-    std::unique_ptr<common::RegistryHive> hive;
-    common::SettingsStore settings;
-    std::unique_ptr<common::platform::Desktop> desktop;
-    common::AppState state;
-    std::unique_ptr<sys::MessagePump> pump;
-    std::unique_ptr<viewer::FormPicture> form;
 };
 
 QVariant evaluate(QWebEngineView *view, const QString &script)
 {
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-    });
-    QElapsedTimer clock;
-    clock.start();
-    while (!done && clock.elapsed() < 10000)
-        QTest::qWait(10);
-    return result;
+    return velmora::test::runScript(view, script);
 }
 
 bool loadHtml(QWebEngineView *view, const QString &html)

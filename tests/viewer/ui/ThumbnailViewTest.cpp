@@ -5,6 +5,7 @@
 #include "common/platform/Desktop.h"
 #include "system/ui/MessagePump.h"
 #include "tests/TestSupport.h"
+#include "tests/viewer/ui/ViewerUnderTest.h"
 #include "viewer/ui/FormPicture.h"
 
 #include <QAction>
@@ -28,20 +29,10 @@
 
 namespace {
 
-struct Viewer {
+struct Viewer : velmora::test::ViewerUnderTest {
     explicit Viewer(const QString &folder, int pageSize = 30)
-        : hive(common::RegistryHive::openInMemory())
-        , settings(*hive)
-        , desktop(common::platform::createDesktop())
+        : ViewerUnderTest(folder, QString::number(pageSize))
     {
-        settings.save(QStringLiteral("Main"), QStringLiteral("PageFileCount"), QString::number(pageSize));
-        state.hive = hive.get();
-        state.settings = &settings;
-        state.desktop = desktop.get();
-        pump = std::make_unique<sys::MessagePump>(state);
-        form = std::make_unique<viewer::FormPicture>(state, *pump, folder);
-        form->resize(1100, 700);
-        form->show();
         if (!folder.isEmpty())
             waitForPage();
     }
@@ -61,20 +52,7 @@ struct Viewer {
         return false;
     }
 
-    QVariant evaluate(const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        form->Web->page()->runJavaScript(script, [&](const QVariant &value) {
-            result = value;
-            done = true;
-        });
-        QElapsedTimer clock;
-        clock.start();
-        while (!done && clock.elapsed() < 10000)
-            QTest::qWait(5);
-        return result;
-    }
+    QVariant evaluate(const QString &script) { return velmora::test::runScript(form->Web, script); }
 
     // Waits until the view shows the page file again after a command rebuilt it.
     void reloadAfter(const std::function<void()> &command)
@@ -83,13 +61,6 @@ struct Viewer {
         command();
         loaded.wait(20000);
     }
-
-    std::unique_ptr<common::RegistryHive> hive;
-    common::SettingsStore settings;
-    std::unique_ptr<common::platform::Desktop> desktop;
-    common::AppState state;
-    std::unique_ptr<sys::MessagePump> pump;
-    std::unique_ptr<viewer::FormPicture> form;
 };
 
 void makePictures(const QString &folder, const QStringList &names, QSize size = QSize(40, 30))

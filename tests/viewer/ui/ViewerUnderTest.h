@@ -1,0 +1,74 @@
+#pragma once
+
+#include "common/AppState.h"
+#include "common/Registry.h"
+#include "common/Settings.h"
+#include "common/platform/Desktop.h"
+#include "system/ui/MessagePump.h"
+#include "viewer/ui/FormPicture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace velmora::test {
+
+// Runs a script in the page a view shows and waits (at most 10 s) for its result.
+inline QVariant runScript(QWebEngineView *view, const QString &script)
+{
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant &value) {
+        result = value;
+        done = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (!done && clock.elapsed() < 10000)
+        QTest::qWait(5);
+    return result;
+}
+
+// A shown viewer with its own in-memory settings and the recorded desktop. With routeEvents the
+// message pump also takes the application's wheel and right-button events, as in the program.
+struct ViewerUnderTest {
+    explicit ViewerUnderTest(
+        const QString &commandLine, const QString &pageFileCount = QString(), bool routeEvents = false)
+        : hive(common::RegistryHive::openInMemory())
+        , settings(*hive)
+        , desktop(common::platform::createDesktop())
+    {
+        if (!pageFileCount.isNull())
+            settings.save(QStringLiteral("Main"), QStringLiteral("PageFileCount"), pageFileCount);
+        state.hive = hive.get();
+        state.settings = &settings;
+        state.desktop = desktop.get();
+        pump = std::make_unique<sys::MessagePump>(state);
+        if (routeEvents)
+            qApp->installEventFilter(pump.get());
+        form = std::make_unique<viewer::FormPicture>(state, *pump, commandLine);
+        if (routeEvents)
+            pump->setViewer(
+                form.get(), form->Web, [this] { return form->WebFilePath; }, form->WebRigft);
+        form->resize(1100, 700);
+        form->show();
+    }
+    ~ViewerUnderTest()
+    {
+        form.reset();
+        qApp->removeEventFilter(pump.get());
+    }
+
+    std::unique_ptr<common::RegistryHive> hive;
+    common::SettingsStore settings;
+    std::unique_ptr<common::platform::Desktop> desktop;
+    common::AppState state;
+    std::unique_ptr<sys::MessagePump> pump;
+    std::unique_ptr<viewer::FormPicture> form;
+};
+
+}
