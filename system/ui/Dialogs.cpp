@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
 
 namespace sys {
 
@@ -91,6 +93,18 @@ void MonitorOff(common::AppState &state)
 {
     if (state.desktop)
         state.desktop->monitorOff();
+}
+
+void addConfirmButtons(QDialog *dialog, QBoxLayout *layout, QPushButton *&ok, QPushButton *&cancel)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    ok = new QPushButton(QStringLiteral("确定(&Y)"), dialog);
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("取消(&C)"), dialog);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
 }
 
 }

@@ -4,7 +4,10 @@
 
 #include <QString>
 
+class QBoxLayout;
+class QDialog;
 class QFileDialog;
+class QPushButton;
 class QWidget;
 
 namespace common {
@@ -38,6 +41,9 @@ QString ShowFileDialog(common::AppState &state,
 // The file manager's properties sheet, else a small window of our own with the name, folder,
 // size, date and picture dimensions. False when the path names nothing.
 bool ShowFileProperties(common::AppState &state, const QString &path, QWidget *owner);
+
+// The options dialogs' button row, right-aligned below `layout`: "确定(&Y)" (the default) and "取消(&C)".
+void addConfirmButtons(QDialog *dialog, QBoxLayout *layout, QPushButton *&ok, QPushButton *&cancel);
 
 // Turns the screen off.
 void MonitorOff(common::AppState &state);

@@ -80,14 +80,7 @@ FormSetup::FormSetup(common::AppState &state, QWidget *parent)
     pathRow->addWidget(ComPath, 1);
     layout->addLayout(pathRow);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    CmdOK = new QPushButton(QStringLiteral("确定(&Y)"), this);
-    CmdOK->setDefault(true);
-    CmdCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    buttons->addWidget(CmdOK);
-    buttons->addWidget(CmdCancel);
-    layout->addLayout(buttons);
+    addConfirmButtons(this, layout, CmdOK, CmdCancel);
 
     connect(ComPath, &FolderChooserBox::chooseRequested, this, &FormSetup::ComPath_Click);
     connect(CmdOK, &QPushButton::clicked, this, &FormSetup::CmdOK_Click);

@@ -3,6 +3,7 @@
 #include "common/AppState.h"
 #include "common/Numbers.h"
 #include "common/Settings.h"
+#include "system/ui/Dialogs.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -38,14 +39,7 @@ FormSetupSYS::FormSetupSYS(common::AppState &state, QWidget *parent)
     numbers->addWidget(new QLabel(QStringLiteral("范围在[30，200]之间。"), this), 0, 2, 2, 1);
     layout->addLayout(numbers);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    CmdOK = new QPushButton(QStringLiteral("确定(&Y)"), this);
-    CmdOK->setDefault(true);
-    CmdCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    buttons->addWidget(CmdOK);
-    buttons->addWidget(CmdCancel);
-    layout->addLayout(buttons);
+    addConfirmButtons(this, layout, CmdOK, CmdCancel);
 
     connect(CmdOK, &QPushButton::clicked, this, &FormSetupSYS::CmdOK_Click);
     connect(CmdCancel, &QPushButton::clicked, this, &QDialog::reject);
