@@ -1,14 +1,16 @@
-#include "common/AppState.h"
+#include "app/Startup.h"
 #include "common/Paths.h"
 #include "common/Registry.h"
+#include "common/Services.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
-#include "system/ShellIntegration.h"
 #include "system/ui/MessagePump.h"
 #include "viewer/CommandLine.h"
+#include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
 
 #include <QApplication>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <unistd.h>
@@ -31,18 +33,15 @@ int main(int argc, char **argv)
     common::RegistryHive &hive = common::processHive();
     common::SettingsStore settings(hive);
     const auto desktop = common::platform::createDesktop();
+    const common::Services services { hive, settings, *desktop, *QWebEngineProfile::defaultProfile() };
 
-    common::AppState state;
-    state.hive = &hive;
-    state.settings = &settings;
-    state.desktop = desktop.get();
+    common::RunningValues values = app::startProgram(services, common::programPath());
+    viewer::ViewerState viewerState;
 
-    sys::MessagePump pump(state);
+    sys::MessagePump pump;
     app.installEventFilter(&pump);
 
-    sys::InitialiseFirstStart(hive, settings, common::programPath());
-
-    viewer::FormPicture viewer(state, pump, viewer::commandLineText(app.arguments().mid(1)));
+    viewer::FormPicture viewer(services, values, viewerState, pump, viewer::commandLineText(app.arguments().mid(1)));
     pump.setViewer(
         &viewer, viewer.Web, [&viewer] { return viewer.WebFilePath; }, viewer.WebRigft);
     viewer.show();

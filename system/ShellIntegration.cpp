@@ -1,7 +1,9 @@
 #include "system/ShellIntegration.h"
 
+#include "common/Captions.h"
 #include "common/Paths.h"
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 #include "common/TextCodec.h"
 
 #include <QDir>
@@ -44,14 +46,14 @@ namespace {
     {
         return QStringLiteral("[Desktop Entry]\n"
                               "Type=Application\n"
-                              "Name=Vistelle\n"
-                              "Comment=Vistelle (v9.0)\n"
+                              "Name=%3\n"
+                              "Comment=%4\n"
                               "Exec=%1 %f\n"
                               "Icon=image-x-generic\n"
                               "Terminal=false\n"
                               "Categories=Graphics;Viewer;\n"
                               "MimeType=%2\n")
-            .arg(quotedExecArgument(programPath), kMimeTypes);
+            .arg(quotedExecArgument(programPath), kMimeTypes, common::kViewerName, common::kViewerCaption);
     }
 
     QString serviceMenuEntry(const QString &programPath)
@@ -148,10 +150,11 @@ bool InitialiseFirstStart(common::RegistryHive &hive, common::SettingsStore &set
 {
     if (hive.value(RegRoot::CurrentUser, kInstallationsKey, programPath))
         return false;
-    settings.save(QStringLiteral("setup"), QStringLiteral("Pop"), QStringLiteral("1"));
-    settings.save(QStringLiteral("setup"), QStringLiteral("AutoDownload"), QStringLiteral("1"));
-    settings.save(QStringLiteral("setup"), QStringLiteral("Homepage"), kDefaultHomepage);
-    CreateDesktopShortcut(QStringLiteral("Vistelle"), programPath);
+    using namespace common::keys;
+    settings.save(kSetup, kPop, QStringLiteral("1"));
+    settings.save(kSetup, kAutoDownload, QStringLiteral("1"));
+    settings.save(kSetup, kHomepage, kDefaultHomepage);
+    CreateDesktopShortcut(common::kViewerName, programPath);
     hive.setValue(RegRoot::CurrentUser, kInstallationsKey, RegValue::fromString(programPath, QStringLiteral("1")));
     return true;
 }

@@ -144,7 +144,7 @@ FolderScanResult scanFolder(const QString &folder, const QString &TargetFileName
     return result;
 }
 
-void applyFolderScan(const FolderScanResult &scan, common::AppState &state)
+void applyFolderScan(const FolderScanResult &scan, ViewerState &state)
 {
     state.CurrentFolder = scan.CurrentFolder;
     state.ViewerList = scan.ViewerList;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/AppState.h"
+#include "viewer/ViewerState.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +19,7 @@ QStringList folderFileNames(const QString &folder);
 
 struct FolderScanResult {
     QString CurrentFolder; // the scanned folder, always ending with "/"
-    QStringList ViewerList; // full paths, at most common::AppState::kViewerListBound
+    QStringList ViewerList; // full paths, at most ViewerState::kViewerListBound
     QString ViewerListText; // every path of ViewerList followed by CR LF
     int ViewerCount = 0; // ViewerList.size()
     bool boundReached = false; // the folder held more pictures than the list can take
@@ -31,9 +31,9 @@ struct FolderScanResult {
 // growing at `bound` entries. A folder that cannot be read (or an empty folder text) gives an
 // empty list.
 FolderScanResult scanFolder(
-    const QString &folder, const QString &TargetFileName, int bound = common::AppState::kViewerListBound);
+    const QString &folder, const QString &TargetFileName, int bound = ViewerState::kViewerListBound);
 
 // Puts a scan into the shared values the viewer and its exports read.
-void applyFolderScan(const FolderScanResult &scan, common::AppState &state);
+void applyFolderScan(const FolderScanResult &scan, ViewerState &state);
 
 }

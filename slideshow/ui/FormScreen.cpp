@@ -2,7 +2,9 @@
 
 #include "MusicPage.h"
 #include "PictureBox.h"
-#include "common/AppState.h"
+#include "common/Paths.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "common/Settings.h"
 #include "slideshow/EffectList.h"
 #include "slideshow/PictureFitting.h"
@@ -30,15 +32,18 @@ namespace slideshow {
 
 namespace {
 
-    const QString kSection = QStringLiteral("ScreenSave");
-    const QString kFileIndexKey = QStringLiteral("FileIndex");
-    const QString kMusicPageKey = QStringLiteral("MusicPage");
+    const QString &kSection = common::keys::kScreenSave;
+    const QString &kFileIndexKey = common::keys::kFileIndex;
+    const QString &kMusicPageKey = common::keys::kMusicPage;
 
 }
 
-FormScreen::FormScreen(common::AppState &state, QWidget *opener)
+FormScreen::FormScreen(
+    const common::Services &services, const common::RunningValues &values, const QString &screenFolder, QWidget *opener)
     : QWidget(opener, Qt::Window)
-    , m_state(state)
+    , ScreenFolder(common::withTrailingSlash(screenFolder))
+    , m_services(services)
+    , m_values(values)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("图片转场特效"));
@@ -165,7 +170,7 @@ void FormScreen::createControls()
 void FormScreen::Form_Load()
 {
     setCursor(Qt::BlankCursor);
-    PictureList = SearchPictureFile(m_state.ScreenFolder);
+    PictureList = SearchPictureFile(ScreenFolder);
     m_canvas->display = RasterSurface(width(), height());
     showFullScreen();
     if (PictureList.isEmpty()) {
@@ -179,9 +184,9 @@ void FormScreen::Form_Load()
     Picture1->setGeometry(rect());
 
     FileIndex = -1;
-    if (m_state.settings) {
+    {
         bool ok = false;
-        const int stored = m_state.settings->read(kSection, kFileIndexKey).trimmed().toInt(&ok);
+        const int stored = m_services.settings.read(kSection, kFileIndexKey).trimmed().toInt(&ok);
         // A damaged value must not point before the list.
         if (ok && stored >= -1 && stored <= 32767)
             FileIndex = stored;
@@ -196,7 +201,7 @@ void FormScreen::Form_Load()
 
 QUrl FormScreen::musicPage() const
 {
-    const QString stored = m_state.settings ? m_state.settings->read(kSection, kMusicPageKey).trimmed() : QString();
+    const QString stored = m_services.settings.read(kSection, kMusicPageKey).trimmed();
     const QUrl url = QUrl::fromUserInput(stored);
     const QStringList allowed = { QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file") };
     if (stored.isEmpty() || !url.isValid() || !allowed.contains(url.scheme()))
@@ -224,7 +229,7 @@ bool FormScreen::loadFitted(RasterSurface &target, bool mayRetry)
             Timer1->stop();
             return false;
         }
-        PictureList = SearchPictureFile(m_state.DownloadFolder);
+        PictureList = SearchPictureFile(m_values.DownloadFolder);
         return loadFitted(target, false);
     }
     Picture3 = *picture;
@@ -249,8 +254,8 @@ void FormScreen::Form_QueryUnload()
     m_canvas->effects.TransitionBusy = false;
     StopRequested = true;
     Timer1->stop();
-    if (!m_closed && m_state.settings && !PictureList.isEmpty())
-        m_state.settings->save(kSection, kFileIndexKey, QString::number(FileIndex));
+    if (!m_closed && !PictureList.isEmpty())
+        m_services.settings.save(kSection, kFileIndexKey, QString::number(FileIndex));
     m_closed = true;
 }
 

@@ -21,7 +21,8 @@ class QTimer;
 class QWebEngineView;
 
 namespace common {
-struct AppState;
+struct RunningValues;
+struct Services;
 }
 
 namespace slideshow {
@@ -29,13 +30,20 @@ namespace slideshow {
 class PictureBox;
 
 // The slideshow used as an in-program screen saver: it plays the larger pictures of
-// state.ScreenFolder full screen on the opener's screen, one every three seconds, each
+// ScreenFolder full screen on the opener's screen, one every three seconds, each
 // brought in by the next transition of the effect list. A click or any key closes it. It
 // deletes itself when closed and never changes the viewer's picture list.
 class FormScreen : public QWidget {
     Q_OBJECT
 public:
-    FormScreen(common::AppState &state, QWidget *opener);
+    // Plays `screenFolder`; when nothing there can be shown, the download folder.
+    FormScreen(const common::Services &services,
+        const common::RunningValues &values,
+        const QString &screenFolder,
+        QWidget *opener);
+
+    // The folder handed over by the opener, ending with "/".
+    const QString ScreenFolder;
     ~FormScreen() override;
 
     // Effect parameters as the controls give them: direction codes 1 up, 2 down, 4 left,
@@ -94,7 +102,8 @@ private:
     bool loadFitted(RasterSurface &target, bool mayRetry);
     QUrl musicPage() const;
 
-    common::AppState &m_state;
+    const common::Services &m_services;
+    const common::RunningValues &m_values;
     std::shared_ptr<Canvas> m_canvas = std::make_shared<Canvas>();
     QElapsedTimer m_clock;
 

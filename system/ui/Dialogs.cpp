@@ -1,7 +1,7 @@
 #include "system/ui/Dialogs.h"
 
-#include "common/AppState.h"
 #include "common/Settings.h"
+#include "common/SettingsKeys.h"
 #include "common/platform/Desktop.h"
 #include "system/ui/FilePropertiesDialog.h"
 
@@ -64,24 +64,24 @@ QString ShowSaveDialog(const QString &title, const QString &defaultName, int fil
     return runFileDialog(saveDialogRules(title, defaultName, filterIndex), owner);
 }
 
-QString ShowFileDialog(common::AppState &state,
+QString ShowFileDialog(const common::SettingsStore &settings,
+    const QString &currentFolder,
     const QString &mode,
     const QString &title,
     const QString &defaultName,
     int filterIndex,
     QWidget *owner)
 {
-    const QString setMenu1 =
-        state.settings ? state.settings->read(QStringLiteral("setup"), QStringLiteral("SetMenu1")) : QString();
-    return runFileDialog(fileDialogRules(mode, title, defaultName, filterIndex, setMenu1, state.CurrentFolder), owner);
+    const QString setMenu1 = settings.read(common::keys::kSetup, common::keys::kSetMenu1);
+    return runFileDialog(fileDialogRules(mode, title, defaultName, filterIndex, setMenu1, currentFolder), owner);
 }
 
-bool ShowFileProperties(common::AppState &state, const QString &path, QWidget *owner)
+bool ShowFileProperties(common::platform::Desktop &desktop, const QString &path, QWidget *owner)
 {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
         return false;
-    if (state.desktop && state.desktop->showFileProperties(info.absoluteFilePath()))
+    if (desktop.showFileProperties(info.absoluteFilePath()))
         return true;
     auto *sheet = new FilePropertiesDialog(info.absoluteFilePath(), owner);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
@@ -89,10 +89,9 @@ bool ShowFileProperties(common::AppState &state, const QString &path, QWidget *o
     return true;
 }
 
-void MonitorOff(common::AppState &state)
+void MonitorOff(common::platform::Desktop &desktop)
 {
-    if (state.desktop)
-        state.desktop->monitorOff();
+    desktop.monitorOff();
 }
 
 void addConfirmButtons(QDialog *dialog, QBoxLayout *layout, QPushButton *&ok, QPushButton *&cancel)

@@ -11,7 +11,10 @@ class QPushButton;
 class QWidget;
 
 namespace common {
-struct AppState;
+class SettingsStore;
+namespace platform {
+    class Desktop;
+}
 }
 
 namespace sys {
@@ -30,8 +33,10 @@ QString BrowseForFolder(const QString &prompt, QWidget *owner);
 // The save dialog of the shared operations. "" when cancelled.
 QString ShowSaveDialog(const QString &title, const QString &defaultName, int filterIndex, QWidget *owner = nullptr);
 
-// The open/save file dialog; reads "SetMenu1" of section "setup" for its start folder.
-QString ShowFileDialog(common::AppState &state,
+// The open/save file dialog; reads "SetMenu1" of section "setup" for its start folder, which is
+// `currentFolder` (the viewer's listed folder) unless that setting says otherwise.
+QString ShowFileDialog(const common::SettingsStore &settings,
+    const QString &currentFolder,
     const QString &mode,
     const QString &title,
     const QString &defaultName,
@@ -40,12 +45,12 @@ QString ShowFileDialog(common::AppState &state,
 
 // The file manager's properties sheet, else a small window of our own with the name, folder,
 // size, date and picture dimensions. False when the path names nothing.
-bool ShowFileProperties(common::AppState &state, const QString &path, QWidget *owner);
+bool ShowFileProperties(common::platform::Desktop &desktop, const QString &path, QWidget *owner);
 
 // The options dialogs' button row, right-aligned below `layout`: "确定(&Y)" (the default) and "取消(&C)".
 void addConfirmButtons(QDialog *dialog, QBoxLayout *layout, QPushButton *&ok, QPushButton *&cancel);
 
 // Turns the screen off.
-void MonitorOff(common::AppState &state);
+void MonitorOff(common::platform::Desktop &desktop);
 
 }

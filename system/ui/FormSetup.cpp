@@ -1,7 +1,8 @@
 #include "system/ui/FormSetup.h"
 
-#include "common/AppState.h"
 #include "common/Paths.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "common/Settings.h"
 #include "system/ui/Dialogs.h"
 
@@ -17,28 +18,25 @@ namespace sys {
 
 namespace {
 
-    const QString kSection = QStringLiteral("setup");
+    using namespace common::keys;
 
-    // A stored box value: "0" or "1"; anything else leaves the box as it was.
     void loadCheck(QCheckBox *box, const QString &stored)
     {
-        bool ok = false;
-        const int value = stored.trimmed().toInt(&ok);
-        if (ok && (value == 0 || value == 1))
-            box->setChecked(value == 1);
+        box->setChecked(common::checkFromText(stored, box->isChecked()));
     }
 
     QString checkText(const QCheckBox *box)
     {
-        return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        return common::checkText(box->isChecked());
     }
 
 }
 
-FormSetup::FormSetup(common::AppState &state, QWidget *parent)
+FormSetup::FormSetup(const common::Services &services, common::RunningValues &values, QWidget *parent)
     : QDialog(parent)
     , askFolder([](QWidget *owner) { return BrowseForFolder(QStringLiteral("请指定一个保存图片的文件目录"), owner); })
-    , m_state(state)
+    , m_services(services)
+    , m_values(values)
 {
     setWindowTitle(QStringLiteral("选项设置"));
     auto *layout = new QVBoxLayout(this);
@@ -91,16 +89,13 @@ FormSetup::FormSetup(common::AppState &state, QWidget *parent)
 
 void FormSetup::Form_Load()
 {
-    common::SettingsStore *settings = m_state.settings;
-    if (settings)
-        ComUrl->setEditText(settings->read(kSection, QStringLiteral("Homepage")));
-    Chk[0]->setChecked(m_state.SafeMode);
-    if (settings) {
-        loadCheck(Chk[1], settings->read(kSection, QStringLiteral("DelHistory")));
-        loadCheck(Chk[2], settings->read(kSection, QStringLiteral("UnderMe")));
-        loadCheck(Chk[3], settings->read(kSection, QStringLiteral("AutoDownload")));
-    }
-    ComPath->setEditText(m_state.DownloadFolder);
+    const common::SettingsStore &settings = m_services.settings;
+    ComUrl->setEditText(settings.read(kSetup, kHomepage));
+    Chk[0]->setChecked(m_values.browser.SafeMode);
+    loadCheck(Chk[1], settings.read(kSetup, kDelHistory));
+    loadCheck(Chk[2], settings.read(kSetup, kUnderMe));
+    loadCheck(Chk[3], settings.read(kSetup, kAutoDownload));
+    ComPath->setEditText(m_values.DownloadFolder);
 }
 
 void FormSetup::ComPath_Click()
@@ -113,22 +108,23 @@ void FormSetup::ComPath_Click()
 void FormSetup::CmdOK_Click()
 {
     const QString path = ComPath->currentText().trimmed();
-    m_state.SafeMode = Chk[0]->isChecked();
-    m_state.BackgroundTabs = Chk[2]->isChecked();
-    // An empty box would make the root folder the download folder; the old folder stays instead.
+    common::BrowserSettings &browser = m_values.browser;
+    browser.SafeMode = Chk[0]->isChecked();
+    browser.BackgroundTabs = Chk[2]->isChecked();
+    // An empty box would make the root folder the download folder; the old folder stays instead,
+    // and it is what gets stored, so the next start uses the same folder.
     if (!path.isEmpty())
-        m_state.DownloadFolder = common::withTrailingSlash(path);
-    m_state.AutoSave = Chk[3]->isChecked();
-    m_state.StartPage = ComUrl->currentText();
+        m_values.DownloadFolder = common::withTrailingSlash(path);
+    browser.AutoSave = Chk[3]->isChecked();
+    browser.StartPage = ComUrl->currentText();
 
-    if (common::SettingsStore *settings = m_state.settings) {
-        settings->save(kSection, QStringLiteral("Homepage"), ComUrl->currentText());
-        settings->save(kSection, QStringLiteral("Pop"), checkText(Chk[0]));
-        settings->save(kSection, QStringLiteral("DelHistory"), checkText(Chk[1]));
-        settings->save(kSection, QStringLiteral("UnderMe"), checkText(Chk[2]));
-        settings->save(kSection, QStringLiteral("AutoDownload"), checkText(Chk[3]));
-        settings->save(kSection, QStringLiteral("DownloadPath"), path);
-    }
+    common::SettingsStore &settings = m_services.settings;
+    settings.save(kSetup, kHomepage, ComUrl->currentText());
+    settings.save(kSetup, kPop, checkText(Chk[0]));
+    settings.save(kSetup, kDelHistory, checkText(Chk[1]));
+    settings.save(kSetup, kUnderMe, checkText(Chk[2]));
+    settings.save(kSetup, kAutoDownload, checkText(Chk[3]));
+    settings.save(kSetup, kDownloadPath, path.isEmpty() ? m_values.DownloadFolder : path);
     if (!path.isEmpty())
         QDir().mkpath(path);
     accept();

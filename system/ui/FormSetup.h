@@ -10,7 +10,8 @@ class QCheckBox;
 class QPushButton;
 
 namespace common {
-struct AppState;
+struct RunningValues;
+struct Services;
 }
 
 namespace sys {
@@ -31,7 +32,7 @@ signals:
 class FormSetup : public QDialog {
     Q_OBJECT
 public:
-    explicit FormSetup(common::AppState &state, QWidget *parent = nullptr);
+    explicit FormSetup(const common::Services &services, common::RunningValues &values, QWidget *parent = nullptr);
 
     // Asks for the download folder; "" means cancelled. Defaults to BrowseForFolder.
     std::function<QString(QWidget *owner)> askFolder;
@@ -47,7 +48,8 @@ public:
     void CmdOK_Click();
 
 private:
-    common::AppState &m_state;
+    const common::Services &m_services;
+    common::RunningValues &m_values;
 };
 
 }

@@ -1,7 +1,8 @@
 #include "system/ui/FormSetupSYS.h"
 
-#include "common/AppState.h"
 #include "common/Numbers.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "common/Settings.h"
 #include "system/ui/Dialogs.h"
 
@@ -15,9 +16,10 @@
 
 namespace sys {
 
-FormSetupSYS::FormSetupSYS(common::AppState &state, QWidget *parent)
+FormSetupSYS::FormSetupSYS(const common::Services &services, common::RunningValues &values, QWidget *parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_services(services)
+    , m_values(values)
 {
     setWindowTitle(QStringLiteral("系统设置中心"));
     auto *layout = new QVBoxLayout(this);
@@ -49,32 +51,23 @@ FormSetupSYS::FormSetupSYS(common::AppState &state, QWidget *parent)
 
 void FormSetupSYS::Form_Load()
 {
-    if (m_state.settings) {
-        bool ok = false;
-        const int stored =
-            m_state.settings->read(QStringLiteral("setup"), QStringLiteral("SetMenu1")).trimmed().toInt(&ok);
-        if (ok && (stored == 0 || stored == 1))
-            Chk[1]->setChecked(stored == 1);
-    }
-    TextFile->setText(QString::number(m_state.PageSize));
-    TextSize->setText(QString::number(m_state.MinPictureKB));
+    using namespace common::keys;
+    Chk[1]->setChecked(common::checkFromText(m_services.settings.read(kSetup, kSetMenu1), Chk[1]->isChecked()));
+    TextFile->setText(QString::number(m_values.viewer.PageSize));
+    TextSize->setText(QString::number(m_values.viewer.MinPictureKB));
 }
 
 void FormSetupSYS::CmdOK_Click()
 {
-    common::SettingsStore *settings = m_state.settings;
-    if (settings)
-        settings->save(QStringLiteral("setup"),
-            QStringLiteral("SetMenu1"),
-            Chk[1]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    using namespace common::keys;
+    common::SettingsStore &settings = m_services.settings;
+    settings.save(kSetup, kSetMenu1, common::checkText(Chk[1]->isChecked()));
     const int pageSize = common::rangeRuleFromText(TextFile->text());
-    if (settings)
-        settings->save(QStringLiteral("Main"), QStringLiteral("PageFileCount"), QString::number(pageSize));
-    m_state.PageSize = pageSize;
+    settings.save(kMain, kPageFileCount, QString::number(pageSize));
+    m_values.viewer.PageSize = pageSize;
     const int pictureKB = common::rangeRuleFromText(TextSize->text());
-    if (settings)
-        settings->save(QStringLiteral("Main"), QStringLiteral("PictureSize"), QString::number(pictureKB));
-    m_state.MinPictureKB = pictureKB;
+    settings.save(kMain, kPictureSize, QString::number(pictureKB));
+    m_values.viewer.MinPictureKB = pictureKB;
     accept();
 }
 

@@ -9,7 +9,8 @@ class QLineEdit;
 class QPushButton;
 
 namespace common {
-struct AppState;
+struct RunningValues;
+struct Services;
 }
 
 namespace sys {
@@ -19,7 +20,7 @@ namespace sys {
 class FormSetupSYS : public QDialog {
     Q_OBJECT
 public:
-    explicit FormSetupSYS(common::AppState &state, QWidget *parent = nullptr);
+    explicit FormSetupSYS(const common::Services &services, common::RunningValues &values, QWidget *parent = nullptr);
 
     // Only box 1 exists in this dialog; index 0 stays empty.
     std::array<QCheckBox *, 2> Chk {};
@@ -32,7 +33,8 @@ public:
     void CmdOK_Click();
 
 private:
-    common::AppState &m_state;
+    const common::Services &m_services;
+    common::RunningValues &m_values;
 };
 
 }

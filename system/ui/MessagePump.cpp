@@ -1,6 +1,5 @@
 #include "system/ui/MessagePump.h"
 
-#include "common/AppState.h"
 #include "common/Paths.h"
 
 #include <QComboBox>
@@ -56,9 +55,8 @@ namespace {
 
 }
 
-MessagePump::MessagePump(common::AppState &state, QObject *parent)
+MessagePump::MessagePump(QObject *parent)
     : QObject(parent)
-    , m_state(state)
 {
 }
 
@@ -86,7 +84,7 @@ bool MessagePump::belongsTo(QObject *watched, const QWidget *window) const
 
 bool MessagePump::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_state.QuitPump)
+    if (QuitPump)
         return false;
     if (event->type() == QEvent::Wheel && WheelForm && belongsTo(watched, WheelForm)) {
         const auto *wheel = static_cast<QWheelEvent *>(event);
@@ -105,7 +103,7 @@ bool MessagePump::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonRelease && m_viewer && WheelForm == m_viewer && m_viewerWeb
         && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton && watched->isWidgetType()
         && (watched == m_viewerWeb || m_viewerWeb->isAncestorOf(static_cast<QWidget *>(watched)))) {
-        m_state.RightClickPath = common::localPathFromUrlText(m_webFilePath ? m_webFilePath() : QString());
+        RightClickPath = common::localPathFromUrlText(m_webFilePath ? m_webFilePath() : QString());
         if (m_menu)
             m_menu->popup(QCursor::pos());
         return true;

@@ -9,10 +9,6 @@
 class QMenu;
 class QWidget;
 
-namespace common {
-struct AppState;
-}
-
 namespace sys {
 
 // The program's additions to the Qt event loop: the wheel over the current window (`WheelForm`)
@@ -24,7 +20,13 @@ class MessagePump : public QObject {
 public:
     static constexpr int kWheelStep = 200;
 
-    explicit MessagePump(common::AppState &state, QObject *parent = nullptr);
+    explicit MessagePump(QObject *parent = nullptr);
+
+    // Set when the viewer closes: from then on no event is routed.
+    bool QuitPump = false;
+    // The local path of the picture under the mouse at the last right click over the viewer's page
+    // ("" when none); the picture menu's commands act on it.
+    QString RightClickPath;
 
     QPointer<QWidget> WheelForm;
     QPointer<QWebEngineView> WheelBrowser;
@@ -42,7 +44,6 @@ protected:
 private:
     bool belongsTo(QObject *watched, const QWidget *window) const;
 
-    common::AppState &m_state;
     QPointer<QWidget> m_viewer;
     QPointer<QWebEngineView> m_viewerWeb;
     std::function<QString()> m_webFilePath;

@@ -120,7 +120,7 @@ TEST_F(FolderScanTest, ListTextAndFolder)
     EXPECT_EQ(scanFolder(folder(), QString()).CurrentFolder, folder());
     EXPECT_EQ(scan.ViewerListText, folder() + QStringLiteral("b.png\r\n") + folder() + QStringLiteral("a b.gif\r\n"));
 
-    common::AppState state;
+    ViewerState state;
     state.ViewerList = QStringList({ QStringLiteral("/old.jpg") });
     applyFolderScan(scan, state);
     EXPECT_EQ(state.ViewerList, scan.ViewerList);

@@ -1,15 +1,20 @@
 #include "viewer/ui/FormPicture.h"
 
-#include "common/AppState.h"
 #include "common/FileAttributes.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "common/Settings.h"
 #include "common/TextCodec.h"
 #include "common/platform/Desktop.h"
 #include "system/ShellIntegration.h"
+#include "system/ui/Dialogs.h"
 #include "system/ui/MessagePump.h"
 #include "viewer/CommandLine.h"
+#include "viewer/ViewerState.h"
+#include "viewer/ui/PageCapture.h"
+#include "viewer/ui/PagePrinting.h"
 #include "viewer/ui/PictureCommands.h"
 #include "viewer/ui/ViewerPage.h"
 
@@ -49,20 +54,20 @@ namespace {
     constexpr int kDesignWidth = 15600;
     constexpr int kDesignHeight = 9000;
 
-    struct ToolbarButton {
-        int left;
-        const char *name;
-        const char *toolTip;
-        QStyle::StandardPixmap icon;
-    };
-
     const QString kFolderLabel = QStringLiteral("当前路径：");
 
 }
 
-FormPicture::FormPicture(common::AppState &state, sys::MessagePump &pump, QString commandLine, QWidget *parent)
+FormPicture::FormPicture(const common::Services &services,
+    common::RunningValues &values,
+    ViewerState &viewerState,
+    sys::MessagePump &pump,
+    QString commandLine,
+    QWidget *parent)
     : QMainWindow(parent)
-    , m_state(state)
+    , m_services(services)
+    , m_values(values)
+    , m_viewerState(viewerState)
     , m_pump(pump)
     , m_commandLine(std::move(commandLine))
 {
@@ -71,6 +76,7 @@ FormPicture::FormPicture(common::AppState &state, sys::MessagePump &pump, QStrin
     setWindowIcon(style()->standardIcon(QStyle::SP_DesktopIcon));
     createControls();
     createToolbar();
+    createCommandObjects();
     createMenus();
     resize(px(kDesignWidth), px(kDesignHeight));
     // Lay the controls out for the design size now: the first page may be built before the
@@ -158,261 +164,232 @@ void FormPicture::createControls()
 
 void FormPicture::createToolbar()
 {
-    const ToolbarButton buttons[] = {
-        { 0, "Command1", "浏览图片", QStyle::SP_DialogOpenButton },
-        { 840, "Command5", "搜索图片子目录", QStyle::SP_FileDialogContentsView },
-        { 1680, "Command6", "成批下载图片 （Nimbrow）", QStyle::SP_DriveNetIcon },
-        { 2640, "CmdPage0", "往前翻页", QStyle::SP_ArrowBack },
-        { 3480, "CmdPage1", "往后翻页", QStyle::SP_ArrowForward },
-        { 4440, "BigP0", "图像放大", QStyle::SP_TitleBarMaxButton },
-        { 5280, "BigP1", "图像缩小", QStyle::SP_TitleBarMinButton },
-        { 6240, "MoveUp0", "至页面顶部（双击直达）", QStyle::SP_ArrowUp },
-        { 7080, "MoveUp1", "至页面底部（双击直达）", QStyle::SP_ArrowDown },
-        { 8040, "ImgComb", "切换背景颜色 （红黑白黄绿）", QStyle::SP_DesktopIcon },
-        { 8880, "Command7", "切换图像方阵 X2 X3 X4", QStyle::SP_FileDialogListView },
-        { 9720, "Command10", "全屏展示图像 / 恢复原始大小", QStyle::SP_TitleBarNormalButton },
-        { 10680, "ChkFace", "显示 / 隐藏文件夹列表", QStyle::SP_DirIcon },
-        { 11520, "Command8", "查看图片路径", QStyle::SP_DirOpenIcon },
-        { 12492, "Command2", "刷新图像", QStyle::SP_BrowserReload },
-        { 13368, "Command9", "屏幕保护程序（当前目录）", QStyle::SP_MediaPlay },
-        { 14400, "Command3", "关于软件作者", QStyle::SP_MessageBoxInformation },
+    using F = FormPicture;
+    struct ToolbarButton {
+        int left;
+        const char *name;
+        const char *toolTip;
+        QStyle::StandardPixmap icon;
+        QToolButton *FormPicture::*control;
+        void (*command)(FormPicture &); // nullptr: its window is not part of the program yet
     };
-    QToolButton **targets[] = { &Command1,
-        &Command5,
-        &Command6,
-        &CmdPage[0],
-        &CmdPage[1],
-        &BigP[0],
-        &BigP[1],
-        &MoveUp[0],
-        &MoveUp[1],
-        &ImgComb,
-        &Command7,
-        &Command10,
-        &ChkFace,
-        &Command8,
-        &Command2,
-        &Command9,
-        &Command3 };
-    for (size_t i = 0; i < std::size(buttons); ++i) {
+    // clang-format off
+    static const ToolbarButton buttons[] = {
+        { 0, "Command1", "浏览图片", QStyle::SP_DialogOpenButton, &F::Command1, [](F &f) { f.Command1_Click(); } },
+        { 840, "Command5", "搜索图片子目录", QStyle::SP_FileDialogContentsView, &F::Command5, nullptr },
+        { 1680, "Command6", "成批下载图片 （Nimbrow）", QStyle::SP_DriveNetIcon, &F::Command6, nullptr },
+        { 2640, "CmdPage0", "往前翻页", QStyle::SP_ArrowBack, nullptr, [](F &f) { f.CmdPage_Click(0); } },
+        { 3480, "CmdPage1", "往后翻页", QStyle::SP_ArrowForward, nullptr, [](F &f) { f.CmdPage_Click(1); } },
+        { 4440, "BigP0", "图像放大", QStyle::SP_TitleBarMaxButton, nullptr, [](F &f) { f.BigP_Click(0); } },
+        { 5280, "BigP1", "图像缩小", QStyle::SP_TitleBarMinButton, nullptr, [](F &f) { f.BigP_Click(1); } },
+        { 6240, "MoveUp0", "至页面顶部（双击直达）", QStyle::SP_ArrowUp, nullptr, [](F &f) { f.MoveUp_Click(0); } },
+        { 7080, "MoveUp1", "至页面底部（双击直达）", QStyle::SP_ArrowDown, nullptr, [](F &f) { f.MoveUp_Click(1); } },
+        { 8040, "ImgComb", "切换背景颜色 （红黑白黄绿）", QStyle::SP_DesktopIcon, &F::ImgComb, [](F &f) { f.ImgComb_Click(); } },
+        { 8880, "Command7", "切换图像方阵 X2 X3 X4", QStyle::SP_FileDialogListView, &F::Command7, [](F &f) { f.Command7_Click(); } },
+        { 9720, "Command10", "全屏展示图像 / 恢复原始大小", QStyle::SP_TitleBarNormalButton, &F::Command10, [](F &f) { f.Command10_Click(); } },
+        { 10680, "ChkFace", "显示 / 隐藏文件夹列表", QStyle::SP_DirIcon, &F::ChkFace, [](F &f) { f.ChkFace_Click(); } },
+        { 11520, "Command8", "查看图片路径", QStyle::SP_DirOpenIcon, &F::Command8, [](F &f) { f.openWithDesktop(f.m_dir1Path); } },
+        { 12492, "Command2", "刷新图像", QStyle::SP_BrowserReload, &F::Command2, [](F &f) { f.Command2_Click(); } },
+        { 13368, "Command9", "屏幕保护程序（当前目录）", QStyle::SP_MediaPlay, &F::Command9, [](F &f) { f.Command9_Click(); } },
+        { 14400, "Command3", "关于软件作者", QStyle::SP_MessageBoxInformation, &F::Command3, [](F &f) { f.HelpMain->popup(QCursor::pos()); } },
+    };
+    // clang-format on
+    // The paired buttons of the control arrays, in the order of the table.
+    QToolButton **pairs[] = { &CmdPage[0], &CmdPage[1], &BigP[0], &BigP[1], &MoveUp[0], &MoveUp[1] };
+    size_t pair = 0;
+    for (const ToolbarButton &spec : buttons) {
         auto *button = new QToolButton(m_central);
-        button->setObjectName(QString::fromLatin1(buttons[i].name));
-        button->setToolTip(QString::fromUtf8(buttons[i].toolTip));
-        button->setIcon(style()->standardIcon(buttons[i].icon));
+        button->setObjectName(QString::fromLatin1(spec.name));
+        button->setToolTip(QString::fromUtf8(spec.toolTip));
+        button->setIcon(style()->standardIcon(spec.icon));
         button->setIconSize(QSize(24, 24));
         button->setAutoFillBackground(true);
-        button->setGeometry(px(buttons[i].left), px(30), px(795), px(650));
+        button->setGeometry(px(spec.left), px(30), px(795), px(650));
         button->setFocusPolicy(Qt::NoFocus);
-        *targets[i] = button;
+        if (spec.control)
+            this->*spec.control = button;
+        else
+            *pairs[pair++] = button;
+        if (spec.command)
+            connect(button, &QToolButton::clicked, this, [this, command = spec.command] { command(*this); });
+        else
+            button->setEnabled(false);
     }
     ChkFace->setCheckable(true);
-
-    connect(Command1, &QToolButton::clicked, this, &FormPicture::Command1_Click);
-    connect(Command2, &QToolButton::clicked, this, &FormPicture::Command2_Click);
-    connect(Command7, &QToolButton::clicked, this, &FormPicture::Command7_Click);
-    connect(Command10, &QToolButton::clicked, this, &FormPicture::Command10_Click);
-    connect(ImgComb, &QToolButton::clicked, this, &FormPicture::ImgComb_Click);
-    connect(Command8, &QToolButton::clicked, this, [this] { openWithDesktop(m_dir1Path); });
-    connect(Command9, &QToolButton::clicked, this, &FormPicture::Command9_Click);
-    connect(ChkFace, &QToolButton::clicked, this, &FormPicture::ChkFace_Click);
-    connect(Command3, &QToolButton::clicked, this, [this] { HelpMain->popup(QCursor::pos()); });
-    for (int i = 0; i < 2; ++i) {
-        connect(CmdPage[size_t(i)], &QToolButton::clicked, this, [this, i] { CmdPage_Click(i); });
-        connect(BigP[size_t(i)], &QToolButton::clicked, this, [this, i] { BigP_Click(i); });
-        connect(MoveUp[size_t(i)], &QToolButton::clicked, this, [this, i] { MoveUp_Click(i); });
-    }
     // Nothing listed yet: no page to turn.
     CmdPage[0]->setEnabled(false);
     CmdPage[1]->setEnabled(false);
-    // Search and the browser belong to windows that are not part of this program yet.
-    Command5->setEnabled(false);
-    Command6->setEnabled(false);
-}
-
-QAction *FormPicture::addEntry(QMenu *menu, const char *name, const QString &text, void (FormPicture::*handler)())
-{
-    QAction *action = menu->addAction(text);
-    action->setObjectName(QString::fromLatin1(name));
-    if (handler)
-        connect(action, &QAction::triggered, this, handler);
-    else
-        action->setEnabled(false);
-    return action;
 }
 
 QAction *FormPicture::menuEntry(const QString &name) const
 {
-    return findChild<QAction *>(name);
+    return m_entries.value(name);
+}
+
+void FormPicture::addMenuEntries(QMenu *menu, std::span<const MenuItem> items)
+{
+    int speed = 0;
+    for (const MenuItem &item : items) {
+        if (!item.name) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction *action = menu->addAction(QString::fromUtf8(item.text));
+        const QString name = QString::fromLatin1(item.name);
+        action->setObjectName(name);
+        m_entries.insert(name, action);
+        action->setCheckable(item.flags & (kCheckable | kSpeedMark));
+        action->setVisible(!(item.flags & kHidden));
+        if (item.flags & kSpeedMark) {
+            action->setChecked(speed == 0);
+            Speed[size_t(speed++)] = action;
+        }
+        if (item.command)
+            connect(action, &QAction::triggered, this, [this, command = item.command] { command(*this); });
+        else
+            action->setEnabled(false);
+    }
 }
 
 void FormPicture::createMenus()
 {
+    using F = FormPicture;
+    // Entries without a command belong to windows that are not part of this program yet: they
+    // are shown disabled.
+    // clang-format off
+    static const MenuItem fileMenu[] = {
+        { "FopenFile", "打开图片(&O)", [](F &f) { f.Command1_Click(); } },
+        { "FsearchDir", "搜索图片子目录", nullptr },
+        { "Fliulanqi", "Nimbrow(&A)", nullptr },
+        {},
+        { "DownloadPathCmd", "图片下载目录(&D)", [](F &f) { f.openWithDesktop(f.m_values.DownloadFolder); } },
+        { "ToolSaveList", "导出图像文件列表", [](F &f) { f.m_commands->exportList(); } },
+        { "ToolScreen", "截图另存为(&J)", [](F &f) { f.ToolScreen_Click(); } },
+        {},
+        { "FprintSet", "打印设置", [](F &f) { f.m_printing->pageSetup(); } },
+        { "FprintView", "打印预览", [](F &f) { f.m_printing->printPreview(); } },
+        { "Fprint", "打印(&P)", [](F &f) { f.m_printing->print(); } },
+        {},
+        { "CloadPC", "立即关闭电脑", [](F &f) { f.m_services.desktop.powerOff(); } },
+        { "Fexit", "退出(&E)", [](F &f) { f.close(); } },
+    };
+    static const MenuItem viewMenu[] = {
+        { "Eforward", "页面前进", [](F &f) { f.turnPageIfEnabled(1); } },
+        { "Eback", "页面后退", [](F &f) { f.turnPageIfEnabled(0); } },
+        { "ToolJump", "快速跳转页面至…页", [](F &f) { f.ToolJump_Click(); } },
+        { "Ereload", "刷新图片目录(&R)", [](F &f) { f.Command2_Click(); } },
+        {},
+        { "EviewPath", "显示图片文件目录", [](F &f) { f.EviewPath_Click(); }, kCheckable },
+        { "EfilePath", "查看图片文件路径", [](F &f) { f.openWithDesktop(f.m_dir1Path); } },
+        { "ToolSetup", "每页显示图片数目(&S)", [](F &f) { f.ToolSetup_Click(); } },
+    };
+    static const MenuItem pictureMenu[] = {
+        { "IbigSize", "图像放大", [](F &f) { f.BigP_Click(0); } },
+        { "IsmaillSize", "图像缩小", [](F &f) { f.BigP_Click(1); } },
+        {},
+        { "IbackColor", "切换背景颜色", [](F &f) { f.ImgComb_Click(); } },
+        { "IfangZhen", "切换图像方阵 X2 X3 X4", [](F &f) { f.Command7_Click(); } },
+        { "Iwidth", "全屏展示图像 / 恢复原始大小", [](F &f) { f.Command10_Click(); } },
+    };
+    static const MenuItem speedMenu[] = {
+        { "RgoTop", "至页面顶部(&T)", [](F &f) { f.ToolsTop_Click(); } },
+        { "RgoButton", "至页面底部(&B)", [](F &f) { f.ToolsButton_Click(); } },
+        {},
+        { "Speed0", "低速(&L)", [](F &f) { f.Speed_Click(0); }, kSpeedMark },
+        { "Speed1", "慢速(&M)", [](F &f) { f.Speed_Click(1); }, kSpeedMark },
+        { "Speed2", "中速(&H)", [](F &f) { f.Speed_Click(2); }, kSpeedMark },
+        { "Speed3", "快速(&U)", [](F &f) { f.Speed_Click(3); }, kSpeedMark },
+        { "Speed4", "高速(&G)", [](F &f) { f.Speed_Click(4); }, kSpeedMark },
+    };
+    static const MenuItem toolsMenu[] = {
+        { "AutoDesktop", "Melodesk", nullptr, kHidden },
+        { "DirHide", "文件夹加密", nullptr },
+        { "AutoRunImag", "屏幕保护程序(下载目录)", [](F &f) { f.AutoRunImag_Click(); } },
+        { "MySetup", "系统设置中心(&S)", [](F &f) { f.m_commands->openSystemSettings(); } },
+        {},
+        { "SysDraw", "画图程序", [](F &f) { f.m_services.desktop.openImageEditor(QString()); } },
+        { "CloseScreen", "关闭电脑屏幕(&C)", [](F &f) { sys::MonitorOff(f.m_services.desktop); } },
+        { "SoundClose", "关闭电脑声音(&D)", [](F &f) { f.m_services.desktop.toggleMute(); }, kCheckable },
+        {},
+        { "SearchPicture", "搜索图片目录", nullptr },
+    };
+    static const MenuItem helpMenu[] = {
+        { "BuildDesktop", "创建桌面快捷方式",
+            [](F &) { sys::CreateDesktopShortcut(common::kViewerName, common::programPath()); } },
+        { "ToolsLocal", "本程序所在位置", [](F &f) { f.openWithDesktop(common::programFolder()); } },
+        { "HelpMail", "给作者写信(&M)",
+            [](F &f) { f.m_services.desktop.openWithDesktop(QUrl(QStringLiteral("mailto:"))); } },
+        {},
+        { "HelpAbout", "关于(&A)", [](F &f) { f.HelpAbout_Click(); } },
+    };
+    // The picture menu shown over a thumbnail; its commands act on the picture right-clicked.
+    static const MenuItem pictureMenuPopup[] = {
+        { "ToolDefaut", "打开图片(&O)", [](F &f) { f.m_commands->openPicture(f.m_pump.RightClickPath); } },
+        { "ToolSeePath", "查看图片路径(&P)", [](F &f) { f.m_commands->showPicturePath(f.m_pump.RightClickPath); } },
+        {},
+        { "ToolJump2", "快速跳转页面至…页", [](F &f) { f.ToolJump_Click(); } },
+        { "ToolsTop", "至页面顶部(&T)", [](F &f) { f.ToolsTop_Click(); } },
+        { "ToolsButton", "至页面底部(&B)", [](F &f) { f.ToolsButton_Click(); } },
+        { "ToolReload", "刷新(&R)", [](F &f) { f.Command2_Click(); } },
+        {},
+        { "ToolsCopy", "另存图片(&C)", [](F &f) { f.m_commands->savePictureCopy(f.m_pump.RightClickPath); } },
+        { "ToolsDel", "删除图片(&D)", [](F &f) { f.ToolsDel_Click(); } },
+        { "SetDesktop", "设置桌面背景(&E)", [](F &f) { f.m_commands->setDesktopBackground(f.m_pump.RightClickPath); } },
+        { "ToolsClipboard", "复制图片(剪贴板)", [](F &f) { f.m_commands->copyToClipboard(f.m_pump.RightClickPath); } },
+        { "ToolsEdit", "编辑图片(画图板)", [](F &f) { f.m_commands->editPicture(f.m_pump.RightClickPath); } },
+        { "ToolsAttrib", "图片属性(&A)", [](F &f) { f.m_commands->showProperties(f.m_pump.RightClickPath); } },
+    };
+    // clang-format on
+
     QMenuBar *bar = menuBar();
-
-    QMenu *file = bar->addMenu(QStringLiteral("文件(&F)"));
-    addEntry(file, "FopenFile", QStringLiteral("打开图片(&O)"), &FormPicture::Command1_Click);
-    addEntry(file, "FsearchDir", QStringLiteral("搜索图片子目录"), nullptr);
-    addEntry(file, "Fliulanqi", QStringLiteral("Nimbrow(&A)"), nullptr);
-    file->addSeparator();
-    connect(addEntry(file, "DownloadPathCmd", QStringLiteral("图片下载目录(&D)"), nullptr),
-        &QAction::triggered,
-        this,
-        [this] { openWithDesktop(m_state.DownloadFolder); });
-    menuEntry(QStringLiteral("DownloadPathCmd"))->setEnabled(true);
-    addEntry(file, "ToolSaveList", QStringLiteral("导出图像文件列表"), nullptr);
-    addEntry(file, "ToolScreen", QStringLiteral("截图另存为(&J)"), nullptr);
-    file->addSeparator();
-    addEntry(file, "FprintSet", QStringLiteral("打印设置"), nullptr);
-    addEntry(file, "FprintView", QStringLiteral("打印预览"), nullptr);
-    addEntry(file, "Fprint", QStringLiteral("打印(&P)"), nullptr);
-    file->addSeparator();
-    QAction *powerOff = addEntry(file, "CloadPC", QStringLiteral("立即关闭电脑"), nullptr);
-    powerOff->setEnabled(true);
-    connect(powerOff, &QAction::triggered, this, [this] { m_state.desktop->powerOff(); });
-    QAction *exit = addEntry(file, "Fexit", QStringLiteral("退出(&E)"), nullptr);
-    exit->setEnabled(true);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-
-    QMenu *view = bar->addMenu(QStringLiteral("查看(&V)"));
-    connect(addEntry(view, "Eforward", QStringLiteral("页面前进"), nullptr), &QAction::triggered, this, [this] {
-        if (CmdPage[1]->isEnabled())
-            CmdPage_Click(1);
-    });
-    connect(addEntry(view, "Eback", QStringLiteral("页面后退"), nullptr), &QAction::triggered, this, [this] {
-        if (CmdPage[0]->isEnabled())
-            CmdPage_Click(0);
-    });
-    addEntry(view, "ToolJump", QStringLiteral("快速跳转页面至…页"), &FormPicture::ToolJump_Click);
-    addEntry(view, "Ereload", QStringLiteral("刷新图片目录(&R)"), &FormPicture::Command2_Click);
-    view->addSeparator();
-    QAction *viewPath = addEntry(view, "EviewPath", QStringLiteral("显示图片文件目录"), &FormPicture::EviewPath_Click);
-    viewPath->setCheckable(true);
-    QAction *filePath = addEntry(view, "EfilePath", QStringLiteral("查看图片文件路径"), nullptr);
-    filePath->setEnabled(true);
-    connect(filePath, &QAction::triggered, this, [this] { openWithDesktop(m_dir1Path); });
-    QAction *pageSize = addEntry(view, "ToolSetup", QStringLiteral("每页显示图片数目(&S)"), nullptr);
-    pageSize->setEnabled(true);
-    connect(pageSize, &QAction::triggered, this, [this] {
-        QMessageBox::information(
-            this, caption(), QStringLiteral("“Vistelle”每页显示的图片数目是：  ") + QString::number(m_state.PageSize));
-    });
-
-    QMenu *picture = bar->addMenu(QStringLiteral("图像(&I)"));
-    connect(addEntry(picture, "IbigSize", QStringLiteral("图像放大"), nullptr), &QAction::triggered, this, [this] {
-        BigP_Click(0);
-    });
-    connect(addEntry(picture, "IsmaillSize", QStringLiteral("图像缩小"), nullptr), &QAction::triggered, this, [this] {
-        BigP_Click(1);
-    });
-    picture->addSeparator();
-    addEntry(picture, "IbackColor", QStringLiteral("切换背景颜色"), &FormPicture::ImgComb_Click);
-    addEntry(picture, "IfangZhen", QStringLiteral("切换图像方阵 X2 X3 X4"), &FormPicture::Command7_Click);
-    addEntry(picture, "Iwidth", QStringLiteral("全屏展示图像 / 恢复原始大小"), &FormPicture::Command10_Click);
-
-    QMenu *speed = bar->addMenu(QStringLiteral("滚屏速度(&R)"));
-    addEntry(speed, "RgoTop", QStringLiteral("至页面顶部(&T)"), &FormPicture::ToolsTop_Click);
-    addEntry(speed, "RgoButton", QStringLiteral("至页面底部(&B)"), &FormPicture::ToolsButton_Click);
-    speed->addSeparator();
-    const QString speedTexts[5] = { QStringLiteral("低速(&L)"),
-        QStringLiteral("慢速(&M)"),
-        QStringLiteral("中速(&H)"),
-        QStringLiteral("快速(&U)"),
-        QStringLiteral("高速(&G)") };
-    for (int i = 0; i < 5; ++i) {
-        QAction *entry = speed->addAction(speedTexts[i]);
-        entry->setObjectName(QStringLiteral("Speed%1").arg(i));
-        entry->setCheckable(true);
-        entry->setChecked(i == 0);
-        connect(entry, &QAction::triggered, this, [this, i] { Speed_Click(i); });
-        Speed[size_t(i)] = entry;
-    }
-
-    QMenu *tools = bar->addMenu(QStringLiteral("实用工具(&T)"));
-    addEntry(tools, "AutoDesktop", QStringLiteral("Melodesk"), nullptr)->setVisible(false);
-    addEntry(tools, "DirHide", QStringLiteral("文件夹加密"), nullptr);
-    addEntry(tools, "AutoRunImag", QStringLiteral("屏幕保护程序(下载目录)"), &FormPicture::AutoRunImag_Click);
-    addEntry(tools, "MySetup", QStringLiteral("系统设置中心(&S)"), nullptr);
-    tools->addSeparator();
-    QAction *draw = addEntry(tools, "SysDraw", QStringLiteral("画图程序"), nullptr);
-    draw->setEnabled(true);
-    connect(draw, &QAction::triggered, this, [this] { m_state.desktop->openImageEditor(QString()); });
-    QAction *screenOff = addEntry(tools, "CloseScreen", QStringLiteral("关闭电脑屏幕(&C)"), nullptr);
-    screenOff->setEnabled(true);
-    connect(screenOff, &QAction::triggered, this, [this] { m_state.desktop->monitorOff(); });
-    QAction *mute = addEntry(tools, "SoundClose", QStringLiteral("关闭电脑声音(&D)"), nullptr);
-    mute->setEnabled(true);
-    mute->setCheckable(true);
-    connect(mute, &QAction::triggered, this, [this] { m_state.desktop->toggleMute(); });
-    tools->addSeparator();
-    addEntry(tools, "SearchPicture", QStringLiteral("搜索图片目录"), nullptr);
-
+    addMenuEntries(bar->addMenu(QStringLiteral("文件(&F)")), fileMenu);
+    addMenuEntries(bar->addMenu(QStringLiteral("查看(&V)")), viewMenu);
+    addMenuEntries(bar->addMenu(QStringLiteral("图像(&I)")), pictureMenu);
+    addMenuEntries(bar->addMenu(QStringLiteral("滚屏速度(&R)")), speedMenu);
+    addMenuEntries(bar->addMenu(QStringLiteral("实用工具(&T)")), toolsMenu);
     HelpMain = bar->addMenu(QStringLiteral("关于软件(&A)"));
     HelpMain->setObjectName(QStringLiteral("HelpMain"));
-    QAction *shortcut = addEntry(HelpMain, "BuildDesktop", QStringLiteral("创建桌面快捷方式"), nullptr);
-    shortcut->setEnabled(true);
-    connect(shortcut, &QAction::triggered, this, [] {
-        sys::CreateDesktopShortcut(QStringLiteral("Vistelle"), common::programPath());
-    });
-    QAction *location = addEntry(HelpMain, "ToolsLocal", QStringLiteral("本程序所在位置"), nullptr);
-    location->setEnabled(true);
-    connect(location, &QAction::triggered, this, [this] { openWithDesktop(common::programFolder()); });
-    QAction *mail = addEntry(HelpMain, "HelpMail", QStringLiteral("给作者写信(&M)"), nullptr);
-    mail->setEnabled(true);
-    connect(
-        mail, &QAction::triggered, this, [this] { m_state.desktop->openWithDesktop(QUrl(QStringLiteral("mailto:"))); });
-    HelpMain->addSeparator();
-    QAction *about = addEntry(HelpMain, "HelpAbout", QStringLiteral("关于(&A)"), nullptr);
-    about->setEnabled(true);
-    connect(about, &QAction::triggered, this, [this] {
-        QMessageBox box(QMessageBox::NoIcon, windowTitle(), windowTitle(), QMessageBox::Ok, this);
-        box.setIconPixmap(windowIcon().pixmap(48, 48));
-        box.setInformativeText(QStringLiteral("Velmora 图片套件"));
-        box.exec();
-    });
-
+    addMenuEntries(HelpMain, helpMenu);
     WebRigft = new QMenu(QStringLiteral("编辑(&E)"), this);
     WebRigft->setObjectName(QStringLiteral("WebRigft"));
-    addEntry(WebRigft, "ToolDefaut", QStringLiteral("打开图片(&O)"), nullptr);
-    addEntry(WebRigft, "ToolSeePath", QStringLiteral("查看图片路径(&P)"), nullptr);
-    WebRigft->addSeparator();
-    addEntry(WebRigft, "ToolJump2", QStringLiteral("快速跳转页面至…页"), &FormPicture::ToolJump_Click);
-    addEntry(WebRigft, "ToolsTop", QStringLiteral("至页面顶部(&T)"), &FormPicture::ToolsTop_Click);
-    addEntry(WebRigft, "ToolsButton", QStringLiteral("至页面底部(&B)"), &FormPicture::ToolsButton_Click);
-    addEntry(WebRigft, "ToolReload", QStringLiteral("刷新(&R)"), &FormPicture::Command2_Click);
-    WebRigft->addSeparator();
-    addEntry(WebRigft, "ToolsCopy", QStringLiteral("另存图片(&C)"), nullptr);
-    addEntry(WebRigft, "ToolsDel", QStringLiteral("删除图片(&D)"), nullptr);
-    addEntry(WebRigft, "SetDesktop", QStringLiteral("设置桌面背景(&E)"), nullptr);
-    addEntry(WebRigft, "ToolsClipboard", QStringLiteral("复制图片(剪贴板)"), nullptr);
-    addEntry(WebRigft, "ToolsEdit", QStringLiteral("编辑图片(画图板)"), nullptr);
-    addEntry(WebRigft, "ToolsAttrib", QStringLiteral("图片属性(&A)"), nullptr);
-    enablePictureCommands();
+    addMenuEntries(WebRigft, pictureMenuPopup);
+}
+
+void FormPicture::turnPageIfEnabled(int index)
+{
+    if (CmdPage[size_t(index)]->isEnabled())
+        CmdPage_Click(index);
+}
+
+void FormPicture::ToolSetup_Click()
+{
+    QMessageBox::information(this,
+        common::kViewerCaption,
+        QStringLiteral("“Vistelle”每页显示的图片数目是：  ") + QString::number(m_values.viewer.PageSize));
+}
+
+void FormPicture::HelpAbout_Click()
+{
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(), windowTitle(), QMessageBox::Ok, this);
+    box.setIconPixmap(windowIcon().pixmap(48, 48));
+    box.setInformativeText(QStringLiteral("Velmora 图片套件"));
+    box.exec();
 }
 
 void FormPicture::Form_Load()
 {
     PageBackColour = QStringLiteral("#FFFFFF");
     m_autoScroll = AutoScroll();
-    m_state.QuitPump = false;
+    m_pump.QuitPump = false;
     LayoutMode = 0;
     FitWidthOn = 0;
 
     Web->setUrl(QUrl(QStringLiteral("about:blank")));
 
-    m_state.CurrentFolder = common::defaultPicturesFolder();
+    m_viewerState.CurrentFolder = common::defaultPicturesFolder();
 
-    m_state.DataFolder = common::dataFolder();
-    QDir().mkpath(m_state.DataFolder);
-    m_state.DownloadFolder = m_state.DataFolder + QStringLiteral("Download/");
-    QDir().mkpath(m_state.DownloadFolder);
-
-    m_state.PageSize =
-        common::rangeRuleFromText(m_state.settings->read(QStringLiteral("Main"), QStringLiteral("PageFileCount")));
-    Lab[4]->setText(QStringLiteral("每页显示：") + QString::number(m_state.PageSize));
-    m_state.MinPictureKB =
-        common::rangeRuleFromText(m_state.settings->read(QStringLiteral("Main"), QStringLiteral("PictureSize")));
-
-    sys::RegisterShellMenus(*m_state.hive, common::programPath());
+    // The folders, the options and the shell menus were set up when the program started.
+    Lab[4]->setText(QStringLiteral("每页显示：") + QString::number(m_values.viewer.PageSize));
 
     const StartTarget target = parseStartTarget(m_commandLine);
     if (!target.isEmpty()) {
@@ -420,7 +397,7 @@ void FormPicture::Form_Load()
         const QString folder = QFileInfo(target.folder).absoluteFilePath();
         selectDrive(folder);
         setDir1Path(folder);
-        if (m_state.ViewerCount == 0 && !ScanDone)
+        if (m_viewerState.ViewerCount == 0 && !ScanDone)
             Dir1_Change();
     }
     Timer2->start();
@@ -495,7 +472,7 @@ void FormPicture::ensureFolderModel()
     connect(Dir1, &QTreeView::clicked, this, [this](const QModelIndex &index) {
         setDir1Path(m_folderModel->filePath(index));
     });
-    const QString shown = m_dir1Path.isEmpty() ? m_state.CurrentFolder : m_dir1Path;
+    const QString shown = m_dir1Path.isEmpty() ? m_viewerState.CurrentFolder : m_dir1Path;
     selectDrive(shown);
     showInFolderList(shown);
 }
@@ -606,8 +583,8 @@ void FormPicture::closeEvent(QCloseEvent *event)
 void FormPicture::Form_QueryUnload()
 {
     hide();
-    m_state.SearchStop = true;
-    m_state.QuitPump = true;
+    m_viewerState.SearchStop = true;
+    m_pump.QuitPump = true;
     Timer1->stop();
     Timer2->stop();
     const QString pageFile = common::pageFilePath(QStringLiteral("Tpc.htm"));
@@ -620,7 +597,7 @@ void FormPicture::Form_QueryUnload()
 void FormPicture::openWithDesktop(const QString &path)
 {
     if (!path.isEmpty())
-        m_state.desktop->openWithDesktop(QUrl::fromLocalFile(path));
+        m_services.desktop.openWithDesktop(QUrl::fromLocalFile(path));
 }
 
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "common/Captions.h"
 #include "viewer/PageNavigation.h"
 #include "viewer/ViewerLayout.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 
 #include <array>
 #include <memory>
+#include <span>
 
 class QAction;
 class QComboBox;
@@ -21,7 +24,8 @@ class QTreeView;
 class QWebEngineView;
 
 namespace common {
-struct AppState;
+struct RunningValues;
+struct Services;
 }
 namespace sys {
 class MessagePump;
@@ -29,17 +33,25 @@ class MessagePump;
 
 namespace viewer {
 
+class PageCapture;
+class PagePrinting;
 class PictureCommands;
+struct ViewerState;
 
 // The picture viewer: the program's start-up window. Its page view shows the thumbnail pages the
 // viewer writes; toolbar and menus route to the logic classes of the viewer.
 class FormPicture : public QMainWindow {
     Q_OBJECT
 public:
-    FormPicture(common::AppState &state, sys::MessagePump &pump, QString commandLine, QWidget *parent = nullptr);
+    FormPicture(const common::Services &services,
+        common::RunningValues &values,
+        ViewerState &viewerState,
+        sys::MessagePump &pump,
+        QString commandLine,
+        QWidget *parent = nullptr);
     ~FormPicture() override;
 
-    static QString caption() { return QStringLiteral("Vistelle (v9.0)"); }
+    static QString caption() { return common::kViewerCaption; }
 
     // Status text last reported by the page view: the address of the link under the mouse.
     QString WebFilePath;
@@ -95,7 +107,7 @@ public:
     const ViewerLayout &layoutTwips() const { return m_layout; }
     const PageNavigation &navigation() const { return m_navigation; }
     const AutoScroll &autoScroll() const { return m_autoScroll; }
-    // Finds a menu entry by its object name (the entry names of the menus: "FopenFile", ...).
+    // The menu entry of that name (the entry names of the menus: "FopenFile", ...).
     QAction *menuEntry(const QString &name) const;
 
     // Commands, public so that menus, buttons and tests reach the same handlers.
@@ -127,10 +139,26 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // One entry of a menu table: a separator when it has no name. An entry without a command is
+    // shown disabled.
+    enum EntryFlag : unsigned { kCheckable = 1, kHidden = 2, kSpeedMark = 4 };
+    struct MenuItem {
+        const char *name = nullptr;
+        const char *text = nullptr;
+        void (*command)(FormPicture &) = nullptr;
+        unsigned flags = 0;
+    };
+
     void createControls();
     void createToolbar();
     void createMenus();
-    QAction *addEntry(QMenu *menu, const char *name, const QString &text, void (FormPicture::*handler)());
+    void createCommandObjects();
+    void addMenuEntries(QMenu *menu, std::span<const MenuItem> items);
+    void turnPageIfEnabled(int index);
+    void ToolSetup_Click();
+    void HelpAbout_Click();
+    void ToolScreen_Click();
+    void ToolsDel_Click();
     void Form_Load();
     void Form_Resize();
     void Form_Activate();
@@ -147,9 +175,10 @@ private:
     void selectDrive(const QString &folder);
     void ensureFolderModel();
     void showInFolderList(const QString &folder);
-    void enablePictureCommands();
 
-    common::AppState &m_state;
+    const common::Services &m_services;
+    common::RunningValues &m_values;
+    ViewerState &m_viewerState;
     sys::MessagePump &m_pump;
     QString m_commandLine;
     QString m_dir1Path;
@@ -159,6 +188,9 @@ private:
     QFileSystemModel *m_folderModel = nullptr;
     QWidget *m_central = nullptr;
     std::unique_ptr<PictureCommands> m_commands;
+    PageCapture *m_capture = nullptr;
+    PagePrinting *m_printing = nullptr;
+    QHash<QString, QAction *> m_entries;
     bool m_splitterDragging = false;
     bool m_closing = false;
 };

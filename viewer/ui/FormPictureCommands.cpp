@@ -1,81 +1,71 @@
 // The viewer's file and picture commands: the picture menu, list export, printing, settings and
 // the slideshow.
-#include "common/AppState.h"
 #include "common/Paths.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "slideshow/ui/FormScreen.h"
 #include "system/ui/Dialogs.h"
+#include "system/ui/MessagePump.h"
+#include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
 #include "viewer/ui/PageCapture.h"
 #include "viewer/ui/PagePrinting.h"
 #include "viewer/ui/PictureCommands.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QMenu>
 #include <QToolButton>
 #include <QWebEngineView>
 
 namespace viewer {
 
-void FormPicture::enablePictureCommands()
+void FormPicture::createCommandObjects()
 {
-    m_commands = std::make_unique<PictureCommands>(m_state, this);
-    const auto wire = [this](const char *name, auto &&handler) {
-        QAction *entry = menuEntry(QString::fromLatin1(name));
-        entry->setEnabled(true);
-        connect(entry, &QAction::triggered, this, handler);
-    };
-    wire("ToolDefaut", [this] { m_commands->openPicture(); });
-    wire("ToolSeePath", [this] { m_commands->showPicturePath(); });
-    wire("ToolsCopy", [this] { m_commands->savePictureCopy(); });
-    wire("ToolsDel", [this] {
-        // The list is not rebuilt: the deleted picture shows as a missing image until the next scan.
-        if (m_commands->deletePicture())
-            Web->reload();
-    });
-    wire("SetDesktop", [this] { m_commands->setDesktopBackground(); });
-    wire("ToolsClipboard", [this] { m_commands->copyToClipboard(); });
-    wire("ToolsEdit", [this] { m_commands->editPicture(); });
-    wire("ToolsAttrib", [this] { m_commands->showProperties(); });
-    wire("ToolSaveList", [this] { m_commands->exportList(); });
-    wire("MySetup", [this] { m_commands->openSystemSettings(); });
-
-    auto *capture = new PageCapture(Web, this);
-    capture->busyHook = [this](bool busy) {
+    m_commands = std::make_unique<PictureCommands>(m_services, m_values, m_viewerState, this);
+    m_capture = new PageCapture(Web, this);
+    m_capture->busyHook = [this](bool busy) {
         Command9->setEnabled(!busy);
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
     };
-    wire("ToolScreen", [this, capture] {
-        const QString target = sys::ShowFileDialog(
-            m_state, QStringLiteral("save"), QStringLiteral("截图另存为"), QStringLiteral("截图.jpg"), 2, this);
-        if (!target.isEmpty())
-            capture->captureToFile(target);
-    });
+    m_printing = new PagePrinting(Web, this);
+}
 
-    auto *printing = new PagePrinting(Web, this);
-    wire("Fprint", [printing] { printing->print(); });
-    wire("FprintView", [printing] { printing->printPreview(); });
-    wire("FprintSet", [printing] { printing->pageSetup(); });
+void FormPicture::ToolScreen_Click()
+{
+    const QString target = sys::ShowFileDialog(m_services.settings,
+        m_viewerState.CurrentFolder,
+        QStringLiteral("save"),
+        QStringLiteral("截图另存为"),
+        QStringLiteral("截图.jpg"),
+        2,
+        this);
+    if (!target.isEmpty())
+        m_capture->captureToFile(target);
+}
+
+void FormPicture::ToolsDel_Click()
+{
+    // The list is not rebuilt: the deleted picture shows as a missing image until the next scan.
+    if (m_commands->deletePicture(m_pump.RightClickPath))
+        Web->reload();
 }
 
 void FormPicture::Command9_Click()
 {
-    openSlideshow(m_state.ViewerCount > 0 ? m_dir1Path : m_state.DownloadFolder);
+    openSlideshow(m_viewerState.ViewerCount > 0 ? m_dir1Path : m_values.DownloadFolder);
 }
 
 void FormPicture::AutoRunImag_Click()
 {
-    openSlideshow(m_state.DownloadFolder);
+    openSlideshow(m_values.DownloadFolder);
 }
 
 void FormPicture::openSlideshow(const QString &folder)
 {
-    m_state.ScreenFolder = common::withTrailingSlash(folder);
     // The slideshow shows itself full screen and deletes itself when closed.
-    new slideshow::FormScreen(m_state, this);
+    new slideshow::FormScreen(m_services, m_values, folder, this);
 }
 
 }

@@ -1,11 +1,13 @@
 // The viewer's page commands: listing a folder, building and turning thumbnail pages, zoom and
 // scrolling.
-#include "common/AppState.h"
 #include "common/Paths.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "system/ui/Dialogs.h"
 #include "system/ui/MessagePump.h"
 #include "viewer/FolderScan.h"
 #include "viewer/ThumbnailPageBuilder.h"
+#include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
 
 #include <QApplication>
@@ -25,18 +27,18 @@ void FormPicture::Dir1_Change()
     ScanDone = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const FolderScanResult scan = scanFolder(m_dir1Path, TargetFileName);
-    applyFolderScan(scan, m_state);
+    applyFolderScan(scan, m_viewerState);
     QApplication::restoreOverrideCursor();
     ShowFirstPage();
     if (scan.boundReached)
-        Lab[2]->setToolTip(QStringLiteral("只列出前 %1 张图片").arg(common::AppState::kViewerListBound));
+        Lab[2]->setToolTip(QStringLiteral("只列出前 %1 张图片").arg(ViewerState::kViewerListBound));
     else
         Lab[2]->setToolTip(QString());
 }
 
 void FormPicture::searchImage(const QString &folder)
 {
-    m_state.CurrentFolder = common::withTrailingSlash(folder);
+    m_viewerState.CurrentFolder = common::withTrailingSlash(folder);
     ShowFirstPage();
 }
 
@@ -50,14 +52,14 @@ void FormPicture::ShowFirstPage()
 void FormPicture::BuildThumbnailPage()
 {
     ThumbnailPageInput input;
-    input.ViewerList = m_state.ViewerList;
-    input.ViewerCount = m_state.ViewerCount;
+    input.ViewerList = m_viewerState.ViewerList;
+    input.ViewerCount = m_viewerState.ViewerCount;
     input.CurrentPage = m_navigation.CurrentPage;
-    input.PageSize = m_state.PageSize;
+    input.PageSize = m_values.viewer.PageSize;
     input.LayoutMode = LayoutMode;
     input.PageBackColour = PageBackColour;
     input.webWidthTwips = Web->width() * 15;
-    input.CurrentFolder = m_state.CurrentFolder;
+    input.CurrentFolder = m_viewerState.CurrentFolder;
     const ThumbnailPage page = viewer::BuildThumbnailPage(input);
     showPage(page.html, page.TotalPages, page.nextEnabled, page.CurrentFolder);
 }
@@ -67,10 +69,10 @@ void FormPicture::showPage(const QString &html, int totalPages, bool nextEnabled
     writeThumbnailPageFile(html);
     m_navigation.pageBuilt(totalPages, nextEnabled);
     setPageButtons();
-    m_state.CurrentFolder = folder;
+    m_viewerState.CurrentFolder = folder;
     Web->setUrl(QUrl::fromLocalFile(thumbnailPageFilePath()));
-    Lab[0]->setText(QStringLiteral("当前路径：") + m_state.CurrentFolder);
-    Lab[2]->setText(QStringLiteral("图片总数：") + QString::number(m_state.ViewerCount));
+    Lab[0]->setText(QStringLiteral("当前路径：") + m_viewerState.CurrentFolder);
+    Lab[2]->setText(QStringLiteral("图片总数：") + QString::number(m_viewerState.ViewerCount));
     Lab[6]->setText(QStringLiteral("Orlavue     第 %1 页  ， 共 %2 页").arg(m_navigation.CurrentPage).arg(totalPages));
 }
 
@@ -91,8 +93,13 @@ void FormPicture::setButtonColour(QToolButton *button, bool yellow)
 
 void FormPicture::Command1_Click()
 {
-    openPictureFile(
-        sys::ShowFileDialog(m_state, QStringLiteral("open"), QStringLiteral("打开图像"), QString(), 2, this));
+    openPictureFile(sys::ShowFileDialog(m_services.settings,
+        m_viewerState.CurrentFolder,
+        QStringLiteral("open"),
+        QStringLiteral("打开图像"),
+        QString(),
+        2,
+        this));
 }
 
 void FormPicture::openPictureFile(const QString &chosen)
@@ -101,25 +108,25 @@ void FormPicture::openPictureFile(const QString &chosen)
         return;
     const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
     TargetFileName = chosen.mid(slash + 1);
-    m_state.CurrentFolder = chosen.left(slash + 1);
+    m_viewerState.CurrentFolder = chosen.left(slash + 1);
     Web->setHtml(QStringLiteral("<body>图像载入……</body>"));
     QCoreApplication::processEvents();
     ScanDone = false;
-    selectDrive(m_state.CurrentFolder);
-    setDir1Path(m_state.CurrentFolder);
+    selectDrive(m_viewerState.CurrentFolder);
+    setDir1Path(m_viewerState.CurrentFolder);
     if (!ScanDone)
         Dir1_Change();
 }
 
 void FormPicture::Command2_Click()
 {
-    if (m_state.ViewerCount > 0)
+    if (m_viewerState.ViewerCount > 0)
         BuildThumbnailPage();
 }
 
 void FormPicture::Command7_Click()
 {
-    if (m_state.ViewerCount <= 0)
+    if (m_viewerState.ViewerCount <= 0)
         return;
     LayoutMode = nextLayoutMode(LayoutMode);
     BuildThumbnailPage();
@@ -127,7 +134,7 @@ void FormPicture::Command7_Click()
 
 void FormPicture::ImgComb_Click()
 {
-    if (m_state.ViewerCount <= 0)
+    if (m_viewerState.ViewerCount <= 0)
         return;
     ColourIndex = nextColourIndex(ColourIndex);
     PageBackColour = PageBackColourFor(ColourIndex);
@@ -137,7 +144,7 @@ void FormPicture::ImgComb_Click()
 
 void FormPicture::Command10_Click()
 {
-    if (m_state.ViewerCount <= 0)
+    if (m_viewerState.ViewerCount <= 0)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const FitWidthState toggled = toggleFitWidth(FitWidthOn);
@@ -146,13 +153,13 @@ void FormPicture::Command10_Click()
     setButtonColour(Command10, FitWidthOn == 1);
 
     ThumbnailPageInput input;
-    input.ViewerList = m_state.ViewerList;
-    input.ViewerCount = m_state.ViewerCount;
+    input.ViewerList = m_viewerState.ViewerList;
+    input.ViewerCount = m_viewerState.ViewerCount;
     input.CurrentPage = m_navigation.CurrentPage;
-    input.PageSize = m_state.PageSize;
+    input.PageSize = m_values.viewer.PageSize;
     input.PageBackColour = PageBackColour;
     input.webWidthTwips = Web->width() * 15;
-    input.CurrentFolder = m_state.CurrentFolder;
+    input.CurrentFolder = m_viewerState.CurrentFolder;
     const ThumbnailPage page = BuildFitWidthPage(input, FitWidthOn);
     showPage(page.html, page.TotalPages, page.nextEnabled, page.CurrentFolder);
     QApplication::restoreOverrideCursor();

@@ -1,12 +1,14 @@
 #include "viewer/ui/PictureCommands.h"
 
-#include "common/AppState.h"
 #include "common/Registry.h"
+#include "common/RunningValues.h"
+#include "common/Services.h"
 #include "common/TextCodec.h"
 #include "common/platform/Desktop.h"
 #include "system/RegistryOps.h"
 #include "system/ui/Dialogs.h"
 #include "system/ui/FormSetupSYS.h"
+#include "viewer/ViewerState.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -48,32 +50,35 @@ namespace {
 
 }
 
-PictureCommands::PictureCommands(common::AppState &state, QWidget *owner)
+PictureCommands::PictureCommands(
+    const common::Services &services, common::RunningValues &values, const ViewerState &viewerState, QWidget *owner)
     : askSavePath([owner](const QString &title, const QString &defaultName, int filterIndex) {
         return sys::ShowSaveDialog(title, defaultName, filterIndex, owner);
     })
-    , m_state(state)
+    , m_services(services)
+    , m_values(values)
+    , m_viewerState(viewerState)
     , m_owner(owner)
 {
 }
 
-bool PictureCommands::openPicture()
+bool PictureCommands::openPicture(const QString &path)
 {
-    if (m_state.RightClickPath.isEmpty() || !m_state.desktop)
+    if (path.isEmpty())
         return false;
-    return m_state.desktop->openWithDesktop(QUrl::fromLocalFile(m_state.RightClickPath));
+    return m_services.desktop.openWithDesktop(QUrl::fromLocalFile(path));
 }
 
-bool PictureCommands::showPicturePath()
+bool PictureCommands::showPicturePath(const QString &path)
 {
-    if (m_state.RightClickPath.isEmpty() || !m_state.desktop)
+    if (path.isEmpty())
         return false;
-    return m_state.desktop->showInFileManager(m_state.RightClickPath);
+    return m_services.desktop.showInFileManager(path);
 }
 
-bool PictureCommands::savePictureCopy()
+bool PictureCommands::savePictureCopy(const QString &path)
 {
-    const QString source = m_state.RightClickPath;
+    const QString &source = path;
     if (source.isEmpty() || !askSavePath)
         return false;
     const QString name = source.mid(source.lastIndexOf(QLatin1Char('/')) + 1);
@@ -85,9 +90,8 @@ bool PictureCommands::savePictureCopy()
     return copyFileReplacing(source, target);
 }
 
-bool PictureCommands::deletePicture()
+bool PictureCommands::deletePicture(const QString &path)
 {
-    const QString path = m_state.RightClickPath;
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
@@ -97,26 +101,23 @@ bool PictureCommands::deletePicture()
     return QFile::moveToTrash(path);
 }
 
-bool PictureCommands::setDesktopBackground()
+bool PictureCommands::setDesktopBackground(const QString &path)
 {
-    const QString path = m_state.RightClickPath;
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !m_state.desktop)
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    if (!m_state.desktop->setWallpaper(path))
+    if (!m_services.desktop.setWallpaper(path))
         return false;
-    if (m_state.hive)
-        sys::WriteRegString(*m_state.hive,
-            common::RegRoot::CurrentUser,
-            QStringLiteral("Control Panel\\Desktop"),
-            QStringLiteral("Wallpaper"),
-            path);
+    sys::WriteRegString(m_services.hive,
+        common::RegRoot::CurrentUser,
+        QStringLiteral("Control Panel\\Desktop"),
+        QStringLiteral("Wallpaper"),
+        path);
     return true;
 }
 
-bool PictureCommands::copyToClipboard()
+bool PictureCommands::copyToClipboard(const QString &path)
 {
-    const QString path = m_state.RightClickPath;
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !m_state.desktop)
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
     QImageReader reader(path);
     const QSize size = reader.size();
@@ -125,22 +126,22 @@ bool PictureCommands::copyToClipboard()
     const QImage picture = reader.read();
     if (picture.isNull())
         return false;
-    m_state.desktop->setClipboardImage(picture);
+    m_services.desktop.setClipboardImage(picture);
     return true;
 }
 
-bool PictureCommands::editPicture()
+bool PictureCommands::editPicture(const QString &path)
 {
-    if (m_state.RightClickPath.isEmpty() || !m_state.desktop)
+    if (path.isEmpty())
         return false;
-    return m_state.desktop->openImageEditor(m_state.RightClickPath);
+    return m_services.desktop.openImageEditor(path);
 }
 
-bool PictureCommands::showProperties()
+bool PictureCommands::showProperties(const QString &path)
 {
-    if (m_state.RightClickPath.isEmpty())
+    if (path.isEmpty())
         return false;
-    return sys::ShowFileProperties(m_state, m_state.RightClickPath, m_owner);
+    return sys::ShowFileProperties(m_services.desktop, path, m_owner);
 }
 
 bool PictureCommands::exportList()
@@ -150,16 +151,16 @@ bool PictureCommands::exportList()
     const QString target = askSavePath(QStringLiteral("文件另存为"), QStringLiteral("文件列表.txt"), 4);
     if (target.isEmpty())
         return false;
-    if (!common::writeFileAtomically(target, common::encodeLocal(m_state.ViewerListText + QStringLiteral("\r\n"))))
+    if (!common::writeFileAtomically(
+            target, common::encodeLocal(m_viewerState.ViewerListText + QStringLiteral("\r\n"))))
         return false;
-    if (m_state.desktop)
-        m_state.desktop->openWithDesktop(QUrl::fromLocalFile(target));
+    m_services.desktop.openWithDesktop(QUrl::fromLocalFile(target));
     return true;
 }
 
 bool PictureCommands::openSystemSettings()
 {
-    sys::FormSetupSYS dialog(m_state, m_owner);
+    sys::FormSetupSYS dialog(m_services, m_values, m_owner);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,10 +1,8 @@
 #include "slideshow/ui/FormScreen.h"
 
-#include "common/AppState.h"
-#include "common/Registry.h"
-#include "common/Settings.h"
 #include "slideshow/EffectList.h"
 #include "slideshow/PictureFitting.h"
+#include "tests/ServicesUnderTest.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -31,15 +29,7 @@ namespace {
 
     class FormScreenTest : public ::testing::Test {
     protected:
-        void SetUp() override
-        {
-            m_hive = common::RegistryHive::openInMemory();
-            m_settings = std::make_unique<common::SettingsStore>(*m_hive);
-            m_state.settings = m_settings.get();
-            m_state.ScreenFolder = m_folder.path() + QLatin1Char('/');
-            m_state.DownloadFolder = m_downloads.path() + QLatin1Char('/');
-            m_state.ViewerCount = 7;
-        }
+        void SetUp() override { m_services.values.DownloadFolder = m_downloads.path() + QLatin1Char('/'); }
 
         void TearDown() override
         {
@@ -66,7 +56,7 @@ namespace {
 
         FormScreen &open()
         {
-            m_window = new FormScreen(m_state, nullptr);
+            m_window = new FormScreen(m_services.services, m_services.values, m_folder.path(), nullptr);
             return *m_window;
         }
 
@@ -99,9 +89,7 @@ namespace {
 
         QTemporaryDir m_folder;
         QTemporaryDir m_downloads;
-        std::unique_ptr<common::RegistryHive> m_hive;
-        std::unique_ptr<common::SettingsStore> m_settings;
-        common::AppState m_state;
+        velmora::test::ServicesUnderTest m_services;
         QPointer<FormScreen> m_window;
     };
 
@@ -153,8 +141,9 @@ TEST_F(FormScreenTest, OpensFullScreenWithItsControlsAndTheFirstEntry)
 
     auto *music = child<QWebEngineView>(QStringLiteral("WebMusic"));
     EXPECT_FALSE(music->isVisible());
-    // The slideshow keeps its own list: the viewer's count stays as it was.
-    EXPECT_EQ(m_state.ViewerCount, 7);
+    // The slideshow keeps its own list (it is given no access to the viewer's) and plays the
+    // folder it was handed.
+    EXPECT_EQ(w.ScreenFolder, m_folder.path() + QLatin1Char('/'));
     EXPECT_EQ(w.pictureList().size(), 2);
 }
 
@@ -249,12 +238,12 @@ TEST_F(FormScreenTest, AdvanceEffectWalksTheDirectionsThenTheList)
 TEST_F(FormScreenTest, SavedFileIndexThreeShowsPictureFourFirst)
 {
     makePictures(6);
-    m_settings->save(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex"), QStringLiteral("3"));
+    m_services.settings.save(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex"), QStringLiteral("3"));
     FormScreen &w = open();
     EXPECT_EQ(w.fileIndex(), 4);
     EXPECT_EQ(centre(), bgr(kColours[4]));
     w.close();
-    EXPECT_EQ(m_settings->read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("4"));
+    EXPECT_EQ(m_services.settings.read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("4"));
 }
 
 TEST_F(FormScreenTest, DamagedFileIndexStartsAtTheFirstPicture)
@@ -262,7 +251,8 @@ TEST_F(FormScreenTest, DamagedFileIndexStartsAtTheFirstPicture)
     makePictures(3);
     for (const char *stored : { "-7", "abc", "99999" }) {
         SCOPED_TRACE(stored);
-        m_settings->save(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex"), QString::fromLatin1(stored));
+        m_services.settings.save(
+            QStringLiteral("ScreenSave"), QStringLiteral("FileIndex"), QString::fromLatin1(stored));
         FormScreen &w = open();
         EXPECT_EQ(w.fileIndex(), 0);
         EXPECT_EQ(centre(), bgr(kColours[0]));
@@ -347,7 +337,7 @@ TEST_F(FormScreenTest, KeyPressClosesAndSavesTheIndex)
     EXPECT_EQ(child<QLineEdit>(QStringLiteral("Text2"))->text(), QStringLiteral("5"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(m_window.isNull());
-    EXPECT_EQ(m_settings->read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("0"));
+    EXPECT_EQ(m_services.settings.read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("0"));
 }
 
 TEST_F(FormScreenTest, ClickOnThePictureCloses)
@@ -373,7 +363,7 @@ TEST_F(FormScreenTest, ClosingDuringAnEffectStopsItAndClosesAfterwards)
     EXPECT_TRUE(IsIdle(w.transitionState()));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(m_window.isNull());
-    EXPECT_EQ(m_settings->read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("1"));
+    EXPECT_EQ(m_services.settings.read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("1"));
 }
 
 TEST_F(FormScreenTest, UnreadablePictureFallsBackToTheDownloadFolderOnce)

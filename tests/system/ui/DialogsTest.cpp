@@ -1,6 +1,5 @@
 #include "system/ui/Dialogs.h"
 
-#include "common/AppState.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
@@ -64,17 +63,14 @@ class DialogsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        state.hive = hive.get();
-        state.settings = &settings;
-        state.desktop = desktop.get();
-        state.CurrentFolder = folder.path() + QLatin1Char('/');
+        currentFolder = folder.path() + QLatin1Char('/');
         velmora::test::clearSimulatedDesktopEffects();
     }
 
     std::unique_ptr<common::RegistryHive> hive = common::RegistryHive::openInMemory();
     common::SettingsStore settings { *hive };
     std::unique_ptr<common::platform::Desktop> desktop = common::platform::createDesktop();
-    common::AppState state;
+    QString currentFolder;
     QTemporaryDir folder;
 };
 
@@ -95,7 +91,7 @@ TEST_F(DialogsTest, OpenModeInAnyCaseStartsInTheCurrentFolderWithThePictureFilte
         checked = true;
         dialog->reject();
     });
-    EXPECT_EQ(sys::ShowFileDialog(state, "OPEN", "打开图像", "", 2), QString());
+    EXPECT_EQ(sys::ShowFileDialog(settings, currentFolder, "OPEN", "打开图像", "", 2), QString());
     EXPECT_TRUE(checked);
 }
 
@@ -107,7 +103,8 @@ TEST_F(DialogsTest, SaveModeProposesTheNameAndReturnsTheConfirmedPath)
         EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("图像文件(BMP,JPG,GIF,PNG,TIF)"));
         static_cast<QDialog *>(dialog)->accept();
     });
-    EXPECT_EQ(sys::ShowFileDialog(state, "save", "截图另存为", "截图.jpg", 2), folder.filePath("截图.jpg"));
+    EXPECT_EQ(
+        sys::ShowFileDialog(settings, currentFolder, "save", "截图另存为", "截图.jpg", 2), folder.filePath("截图.jpg"));
 }
 
 TEST_F(DialogsTest, SaveDialogShowsItsOwnFiltersAndASafeName)
@@ -145,10 +142,10 @@ TEST_F(DialogsTest, PropertiesGoToTheDesktopAndMonitorOffIsRecorded)
 {
     const QString picture = folder.filePath("p q.png");
     ASSERT_TRUE(QImage(3, 2, QImage::Format_RGB32).save(picture));
-    EXPECT_TRUE(sys::ShowFileProperties(state, picture, nullptr));
-    EXPECT_FALSE(sys::ShowFileProperties(state, folder.filePath("missing.png"), nullptr));
-    EXPECT_FALSE(sys::ShowFileProperties(state, QString(), nullptr));
-    sys::MonitorOff(state);
+    EXPECT_TRUE(sys::ShowFileProperties(*desktop, picture, nullptr));
+    EXPECT_FALSE(sys::ShowFileProperties(*desktop, folder.filePath("missing.png"), nullptr));
+    EXPECT_FALSE(sys::ShowFileProperties(*desktop, QString(), nullptr));
+    sys::MonitorOff(*desktop);
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
         (QStringList { "showFileProperties\t" + picture, QStringLiteral("monitorOff") }));
 }

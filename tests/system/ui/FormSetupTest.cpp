@@ -1,9 +1,9 @@
 #include "system/ui/FormSetup.h"
 
-#include "common/AppState.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
 #include "system/ui/FormSetupSYS.h"
+#include "tests/ServicesUnderTest.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -19,10 +19,8 @@ class FormSetupTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        state.hive = hive.get();
-        state.settings = &settings;
         state.DownloadFolder = folder.filePath("old") + QLatin1Char('/');
-        state.SafeMode = true;
+        state.browser.SafeMode = true;
     }
 
     QStringList storedNames(const QString &section)
@@ -34,9 +32,10 @@ protected:
         return names;
     }
 
-    std::unique_ptr<common::RegistryHive> hive = common::RegistryHive::openInMemory();
-    common::SettingsStore settings { *hive };
-    common::AppState state;
+    velmora::test::ServicesUnderTest services;
+    std::unique_ptr<common::RegistryHive> &hive = services.hive;
+    common::SettingsStore &settings = services.settings;
+    common::RunningValues &state = services.values;
     QTemporaryDir folder;
 };
 
@@ -46,7 +45,7 @@ TEST_F(FormSetupTest, LoadsStoredBoxesAndRunningValues)
     settings.save("setup", "DelHistory", "1");
     settings.save("setup", "UnderMe", "0");
     settings.save("setup", "AutoDownload", "abc");
-    sys::FormSetup dialog(state);
+    sys::FormSetup dialog(services.services, state);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("选项设置"));
     EXPECT_EQ(dialog.ComUrl->currentText(), QStringLiteral("https://example.org/start"));
     EXPECT_TRUE(dialog.Chk[0]->isChecked());
@@ -61,7 +60,7 @@ TEST_F(FormSetupTest, LoadsStoredBoxesAndRunningValues)
 
 TEST_F(FormSetupTest, FolderPickerAnswerFillsThePathAndCancelLeavesIt)
 {
-    sys::FormSetup dialog(state);
+    sys::FormSetup dialog(services.services, state);
     dialog.askFolder = [](QWidget *) {
         return QString();
     };
@@ -76,7 +75,7 @@ TEST_F(FormSetupTest, FolderPickerAnswerFillsThePathAndCancelLeavesIt)
 
 TEST_F(FormSetupTest, ConfirmUpdatesRunningValuesWritesInOrderAndMakesTheFolder)
 {
-    sys::FormSetup dialog(state);
+    sys::FormSetup dialog(services.services, state);
     dialog.ComUrl->setEditText("https://example.org/");
     dialog.Chk[0]->setChecked(false);
     dialog.Chk[1]->setChecked(true);
@@ -87,11 +86,11 @@ TEST_F(FormSetupTest, ConfirmUpdatesRunningValuesWritesInOrderAndMakesTheFolder)
     dialog.CmdOK->click();
 
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_FALSE(state.SafeMode);
-    EXPECT_TRUE(state.BackgroundTabs);
-    EXPECT_TRUE(state.AutoSave);
+    EXPECT_FALSE(state.browser.SafeMode);
+    EXPECT_TRUE(state.browser.BackgroundTabs);
+    EXPECT_TRUE(state.browser.AutoSave);
     EXPECT_EQ(state.DownloadFolder, download + QLatin1Char('/'));
-    EXPECT_EQ(state.StartPage, QStringLiteral("https://example.org/"));
+    EXPECT_EQ(state.browser.StartPage, QStringLiteral("https://example.org/"));
     EXPECT_EQ(storedNames("setup"),
         (QStringList { "Homepage", "Pop", "DelHistory", "UnderMe", "AutoDownload", "DownloadPath" }));
     EXPECT_EQ(settings.read("setup", "Pop"), QStringLiteral("0"));
@@ -100,21 +99,34 @@ TEST_F(FormSetupTest, ConfirmUpdatesRunningValuesWritesInOrderAndMakesTheFolder)
     EXPECT_TRUE(QDir(download).exists());
 }
 
+TEST_F(FormSetupTest, EmptyPathKeepsAndStoresTheFolderInUse)
+{
+    const QString old = state.DownloadFolder;
+    for (const char *typed : { "", "   " }) {
+        sys::FormSetup dialog(services.services, state);
+        dialog.ComPath->setEditText(QString::fromLatin1(typed));
+        dialog.CmdOK->click();
+        // The next start reads the same folder as this run uses: never an empty path.
+        EXPECT_EQ(state.DownloadFolder, old) << typed;
+        EXPECT_EQ(settings.read("setup", "DownloadPath"), old) << typed;
+    }
+}
+
 TEST_F(FormSetupTest, CancelWritesNothing)
 {
-    sys::FormSetup dialog(state);
+    sys::FormSetup dialog(services.services, state);
     dialog.Chk[0]->setChecked(false);
     dialog.CmdCancel->click();
-    EXPECT_TRUE(state.SafeMode);
+    EXPECT_TRUE(state.browser.SafeMode);
     EXPECT_TRUE(storedNames("setup").isEmpty());
 }
 
 TEST_F(FormSetupTest, SystemSettingsLoadFromStoreAndRunningValues)
 {
     settings.save("setup", "SetMenu1", "1");
-    state.PageSize = 77;
-    state.MinPictureKB = 120;
-    sys::FormSetupSYS dialog(state);
+    state.viewer.PageSize = 77;
+    state.viewer.MinPictureKB = 120;
+    sys::FormSetupSYS dialog(services.services, state);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("系统设置中心"));
     EXPECT_TRUE(dialog.Chk[1]->isChecked());
     EXPECT_EQ(dialog.Chk[1]->text(), QStringLiteral("退出时保留图片的最后访问路径。"));
@@ -145,15 +157,15 @@ TEST_F(FormSetupTest, SystemSettingsConfirmAppliesTheRangeRule)
         { "200.6", 30 },
     };
     for (const auto &row : rows) {
-        sys::FormSetupSYS dialog(state);
+        sys::FormSetupSYS dialog(services.services, state);
         dialog.Chk[1]->setChecked(true);
         dialog.TextFile->setText(QString::fromUtf8(row.typed));
         dialog.TextSize->setText(QString::fromUtf8(row.typed));
         dialog.CmdOK->click();
         EXPECT_EQ(settings.read("Main", "PageFileCount"), QString::number(row.expected)) << row.typed;
         EXPECT_EQ(settings.read("Main", "PictureSize"), QString::number(row.expected)) << row.typed;
-        EXPECT_EQ(state.PageSize, row.expected) << row.typed;
-        EXPECT_EQ(state.MinPictureKB, row.expected) << row.typed;
+        EXPECT_EQ(state.viewer.PageSize, row.expected) << row.typed;
+        EXPECT_EQ(state.viewer.MinPictureKB, row.expected) << row.typed;
         EXPECT_EQ(settings.read("setup", "SetMenu1"), QStringLiteral("1"));
     }
     EXPECT_EQ(storedNames("Main"), (QStringList { "PageFileCount", "PictureSize" }));
@@ -161,11 +173,11 @@ TEST_F(FormSetupTest, SystemSettingsConfirmAppliesTheRangeRule)
 
 TEST_F(FormSetupTest, SystemSettingsCancelKeepsEverything)
 {
-    state.PageSize = 50;
-    sys::FormSetupSYS dialog(state);
+    state.viewer.PageSize = 50;
+    sys::FormSetupSYS dialog(services.services, state);
     dialog.TextFile->setText("150");
     dialog.CmdCancel->click();
-    EXPECT_EQ(state.PageSize, 50);
+    EXPECT_EQ(state.viewer.PageSize, 50);
     EXPECT_TRUE(storedNames("Main").isEmpty());
 }
 

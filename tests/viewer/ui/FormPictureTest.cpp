@@ -1,6 +1,5 @@
 #include "viewer/ui/FormPicture.h"
 
-#include "common/AppState.h"
 #include "common/Paths.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
@@ -168,11 +167,11 @@ TEST(FormPicture, StartsWithItsCaptionStatusLineToolbarAndMenus)
 
 TEST(FormPicture, PageSizeFollowsThe30To200Rule)
 {
-    EXPECT_EQ(Viewer(QString(), QStringLiteral("29")).state.PageSize, 30);
-    EXPECT_EQ(Viewer(QString(), QStringLiteral("abc")).state.PageSize, 30);
-    EXPECT_EQ(Viewer(QString(), QStringLiteral("201")).state.PageSize, 30);
+    EXPECT_EQ(Viewer(QString(), QStringLiteral("29")).values.viewer.PageSize, 30);
+    EXPECT_EQ(Viewer(QString(), QStringLiteral("abc")).values.viewer.PageSize, 30);
+    EXPECT_EQ(Viewer(QString(), QStringLiteral("201")).values.viewer.PageSize, 30);
     Viewer v(QString(), QStringLiteral("200"));
-    EXPECT_EQ(v.state.PageSize, 200);
+    EXPECT_EQ(v.values.viewer.PageSize, 200);
     EXPECT_EQ(v.form->Lab[4]->text(), QStringLiteral("每页显示：200"));
 }
 
@@ -180,13 +179,13 @@ TEST(FormPicture, StartUpCreatesTheFoldersAndAppliesTheCommandLine)
 {
     const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
     Viewer v(QLatin1Char('"') + samples + QLatin1Char('"'));
-    EXPECT_TRUE(QFileInfo(v.state.DataFolder).isDir());
-    EXPECT_TRUE(QFileInfo(v.state.DownloadFolder).isDir());
-    EXPECT_EQ(v.state.DownloadFolder, v.state.DataFolder + QStringLiteral("Download/"));
-    EXPECT_EQ(v.state.CurrentFolder, samples + QLatin1Char('/'));
-    EXPECT_GT(v.state.ViewerCount, 0);
+    EXPECT_TRUE(QFileInfo(v.values.DataFolder).isDir());
+    EXPECT_TRUE(QFileInfo(v.values.DownloadFolder).isDir());
+    EXPECT_EQ(v.values.DownloadFolder, v.values.DataFolder + QStringLiteral("Download/"));
+    EXPECT_EQ(v.viewerState.CurrentFolder, samples + QLatin1Char('/'));
+    EXPECT_GT(v.viewerState.ViewerCount, 0);
     EXPECT_EQ(v.form->Lab[0]->text(), QStringLiteral("当前路径：") + samples + QLatin1Char('/'));
-    EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：") + QString::number(v.state.ViewerCount));
+    EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：") + QString::number(v.viewerState.ViewerCount));
     EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 1 页"));
 
     const QString pageFile = common::pageFilePath(QStringLiteral("Tpc.htm"));
@@ -204,7 +203,7 @@ TEST(FormPicture, MenuCommandsGoThroughTheDesktopLayer)
         v.form->menuEntry(QString::fromLatin1(name))->trigger();
     EXPECT_TRUE(v.form->menuEntry(QStringLiteral("SoundClose"))->isChecked());
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
-        (QStringList { QStringLiteral("openWithDesktop\t") + QUrl::fromLocalFile(v.state.DownloadFolder).toString(),
+        (QStringList { QStringLiteral("openWithDesktop\t") + QUrl::fromLocalFile(v.values.DownloadFolder).toString(),
             QStringLiteral("powerOff"),
             QStringLiteral("openImageEditor\t"),
             QStringLiteral("monitorOff"),
@@ -289,16 +288,16 @@ TEST(MessagePump, RightClickOverTheViewerPageTakesTheHoveredPictureAndOpensTheMe
     QMouseEvent release(
         QEvent::MouseButtonRelease, QPointF(10, 10), QPointF(10, 10), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(target, &release);
-    EXPECT_EQ(v.state.RightClickPath, QStringLiteral("/tmp/pic/a b.jpg"));
+    EXPECT_EQ(v.pump->RightClickPath, QStringLiteral("/tmp/pic/a b.jpg"));
     EXPECT_TRUE(form.WebRigft->isVisible());
     form.WebRigft->hide();
 
     // Another window current: the viewer's menu stays closed.
     QWidget pageWindow;
     v.pump->WheelForm = &pageWindow;
-    v.state.RightClickPath.clear();
+    v.pump->RightClickPath.clear();
     QApplication::sendEvent(target, &release);
-    EXPECT_TRUE(v.state.RightClickPath.isEmpty());
+    EXPECT_TRUE(v.pump->RightClickPath.isEmpty());
     EXPECT_FALSE(form.WebRigft->isVisible());
 }
 

@@ -1,12 +1,13 @@
 #include "viewer/ui/PictureCommands.h"
 
-#include "common/AppState.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
 #include "common/TextCodec.h"
 #include "common/platform/Desktop.h"
 #include "system/RegistryOps.h"
+#include "tests/ServicesUnderTest.h"
 #include "tests/TestSupport.h"
+#include "viewer/ViewerState.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,12 +64,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        state.hive = hive.get();
-        state.settings = &settings;
-        state.desktop = desktop.get();
         picture = folder.filePath("a b;$(touch x)'q\".png");
         ASSERT_TRUE(QImage(7, 5, QImage::Format_RGB32).save(picture, "PNG"));
-        state.RightClickPath = picture;
+        rightClickPath = picture;
         commands.askSavePath = [this](const QString &title, const QString &name, int filterIndex) {
             requests.push_back({ title, name, filterIndex });
             return answer;
@@ -76,25 +74,26 @@ protected:
         velmora::test::clearSimulatedDesktopEffects();
     }
 
-    std::unique_ptr<common::RegistryHive> hive = common::RegistryHive::openInMemory();
-    common::SettingsStore settings { *hive };
-    std::unique_ptr<common::platform::Desktop> desktop = common::platform::createDesktop();
-    common::AppState state;
+    velmora::test::ServicesUnderTest services;
+    common::SettingsStore &settings = services.settings;
+    viewer::ViewerState viewerState;
+    // The picture right-clicked in the page, which each picture command is given.
+    QString rightClickPath;
     // Below the sandbox, so the trash of the sandboxed home is on the same file system.
     QTemporaryDir folder { velmora::test::sandboxRoot() + QStringLiteral("/pics-XXXXXX") };
     QString picture;
-    viewer::PictureCommands commands { state, nullptr };
+    viewer::PictureCommands commands { services.services, services.values, viewerState, nullptr };
     std::vector<SaveRequest> requests;
     QString answer;
 };
 
 TEST_F(PictureCommandsTest, DesktopCommandsPassThePathWhole)
 {
-    EXPECT_TRUE(commands.openPicture());
-    EXPECT_TRUE(commands.showPicturePath());
-    EXPECT_TRUE(commands.editPicture());
-    EXPECT_TRUE(commands.showProperties());
-    EXPECT_TRUE(commands.copyToClipboard());
+    EXPECT_TRUE(commands.openPicture(rightClickPath));
+    EXPECT_TRUE(commands.showPicturePath(rightClickPath));
+    EXPECT_TRUE(commands.editPicture(rightClickPath));
+    EXPECT_TRUE(commands.showProperties(rightClickPath));
+    EXPECT_TRUE(commands.copyToClipboard(rightClickPath));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
         (QStringList {
             "openWithDesktop\t" + QUrl::fromLocalFile(picture).toString(),
@@ -109,28 +108,30 @@ TEST_F(PictureCommandsTest, DesktopCommandsPassThePathWhole)
 
 TEST_F(PictureCommandsTest, NothingHappensWithoutAPicture)
 {
-    state.RightClickPath.clear();
-    EXPECT_FALSE(commands.openPicture());
-    EXPECT_FALSE(commands.showPicturePath());
-    EXPECT_FALSE(commands.editPicture());
-    EXPECT_FALSE(commands.showProperties());
-    EXPECT_FALSE(commands.copyToClipboard());
-    EXPECT_FALSE(commands.setDesktopBackground());
-    EXPECT_FALSE(commands.savePictureCopy());
-    EXPECT_FALSE(commands.deletePicture());
+    rightClickPath.clear();
+    EXPECT_FALSE(commands.openPicture(rightClickPath));
+    EXPECT_FALSE(commands.showPicturePath(rightClickPath));
+    EXPECT_FALSE(commands.editPicture(rightClickPath));
+    EXPECT_FALSE(commands.showProperties(rightClickPath));
+    EXPECT_FALSE(commands.copyToClipboard(rightClickPath));
+    EXPECT_FALSE(commands.setDesktopBackground(rightClickPath));
+    EXPECT_FALSE(commands.savePictureCopy(rightClickPath));
+    EXPECT_FALSE(commands.deletePicture(rightClickPath));
     EXPECT_TRUE(velmora::test::simulatedDesktopEffects().isEmpty());
     EXPECT_TRUE(requests.empty());
 }
 
 TEST_F(PictureCommandsTest, WallpaperIsSetAndMirroredInTheRegistry)
 {
-    EXPECT_TRUE(commands.setDesktopBackground());
+    EXPECT_TRUE(commands.setDesktopBackground(rightClickPath));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { "setWallpaper\t" + picture });
-    EXPECT_EQ(sys::ReadRegString(*hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper"), picture);
+    EXPECT_EQ(sys::ReadRegString(*services.hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper"),
+        picture);
 
-    state.RightClickPath = folder.filePath("gone.jpg");
-    EXPECT_FALSE(commands.setDesktopBackground());
-    EXPECT_EQ(sys::ReadRegString(*hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper"), picture);
+    rightClickPath = folder.filePath("gone.jpg");
+    EXPECT_FALSE(commands.setDesktopBackground(rightClickPath));
+    EXPECT_EQ(sys::ReadRegString(*services.hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper"),
+        picture);
 }
 
 TEST_F(PictureCommandsTest, ClipboardRefusesBombsAndNonPictures)
@@ -144,12 +145,12 @@ TEST_F(PictureCommandsTest, ClipboardRefusesBombsAndNonPictures)
         { "empty.png", QByteArray() },
     };
     for (const auto &row : rows) {
-        state.RightClickPath = folder.filePath(QString::fromUtf8(row.name));
-        writeFile(state.RightClickPath, row.bytes);
-        EXPECT_FALSE(commands.copyToClipboard()) << row.name;
+        rightClickPath = folder.filePath(QString::fromUtf8(row.name));
+        writeFile(rightClickPath, row.bytes);
+        EXPECT_FALSE(commands.copyToClipboard(rightClickPath)) << row.name;
     }
-    state.RightClickPath = folder.path();
-    EXPECT_FALSE(commands.copyToClipboard());
+    rightClickPath = folder.path();
+    EXPECT_FALSE(commands.copyToClipboard(rightClickPath));
     EXPECT_TRUE(velmora::test::simulatedDesktopEffects().isEmpty());
 }
 
@@ -157,7 +158,7 @@ TEST_F(PictureCommandsTest, SaveCopyAsksWithTheFileNameAndCopiesTheBytes)
 {
     answer = folder.filePath("copy.png");
     writeFile(answer, "older and longer contents than nothing");
-    EXPECT_TRUE(commands.savePictureCopy());
+    EXPECT_TRUE(commands.savePictureCopy(rightClickPath));
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].title, QStringLiteral("图像另存为"));
     EXPECT_EQ(requests[0].name, QFileInfo(picture).fileName());
@@ -165,16 +166,16 @@ TEST_F(PictureCommandsTest, SaveCopyAsksWithTheFileNameAndCopiesTheBytes)
     EXPECT_EQ(readAll(answer), readAll(picture));
 
     answer = picture;
-    EXPECT_TRUE(commands.savePictureCopy());
+    EXPECT_TRUE(commands.savePictureCopy(rightClickPath));
     EXPECT_EQ(readAll(answer), readAll(folder.filePath("copy.png")));
 }
 
 TEST_F(PictureCommandsTest, SaveCopyCancelledOrUnwritable)
 {
     answer.clear();
-    EXPECT_FALSE(commands.savePictureCopy());
+    EXPECT_FALSE(commands.savePictureCopy(rightClickPath));
     answer = picture + "/below.png";
-    EXPECT_FALSE(commands.savePictureCopy());
+    EXPECT_FALSE(commands.savePictureCopy(rightClickPath));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList { QFileInfo(picture).fileName() });
 }
 
@@ -182,12 +183,12 @@ TEST_F(PictureCommandsTest, DeleteMovesOnlyThatFileToTheTrash)
 {
     const QString other = folder.filePath("other.png");
     writeFile(other, "other");
-    EXPECT_TRUE(commands.deletePicture());
+    EXPECT_TRUE(commands.deletePicture(rightClickPath));
     EXPECT_FALSE(QFileInfo::exists(picture));
     EXPECT_EQ(readAll(other), "other");
     const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/");
     EXPECT_TRUE(QFileInfo::exists(trash + QFileInfo(picture).fileName()));
-    EXPECT_FALSE(commands.deletePicture());
+    EXPECT_FALSE(commands.deletePicture(rightClickPath));
 }
 
 TEST_F(PictureCommandsTest, DeleteRefusesFoldersAndLinksToFolders)
@@ -198,8 +199,8 @@ TEST_F(PictureCommandsTest, DeleteRefusesFoldersAndLinksToFolders)
     const QString link = folder.filePath("link");
     ASSERT_TRUE(QFile::link(sub, link));
     for (const QString &path : { sub, link, folder.path() }) {
-        state.RightClickPath = path;
-        EXPECT_FALSE(commands.deletePicture()) << qPrintable(path);
+        rightClickPath = path;
+        EXPECT_FALSE(commands.deletePicture(rightClickPath)) << qPrintable(path);
     }
     EXPECT_EQ(readAll(sub + "/inside.png"), "x");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
@@ -209,15 +210,15 @@ TEST_F(PictureCommandsTest, DeletingALinkToAFileKeepsTheFile)
 {
     const QString link = folder.filePath("shortcut.png");
     ASSERT_TRUE(QFile::link(picture, link));
-    state.RightClickPath = link;
-    EXPECT_TRUE(commands.deletePicture());
+    rightClickPath = link;
+    EXPECT_TRUE(commands.deletePicture(rightClickPath));
     EXPECT_FALSE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(picture));
 }
 
 TEST_F(PictureCommandsTest, ExportWritesTheListAndOneMoreLineEndThenOpensIt)
 {
-    state.ViewerListText = QStringLiteral("/p/a.jpg\r\n/p/图.jpg\r\n");
+    viewerState.ViewerListText = QStringLiteral("/p/a.jpg\r\n/p/图.jpg\r\n");
     answer = folder.filePath("文件列表.txt");
     EXPECT_TRUE(commands.exportList());
     ASSERT_EQ(requests.size(), 1u);
@@ -238,7 +239,7 @@ TEST_F(PictureCommandsTest, ExportOfAnEmptyListIsOneLineEnd)
 
 TEST_F(PictureCommandsTest, ExportCancelledOrUnwritableOpensNothing)
 {
-    state.ViewerListText = QStringLiteral("/p/a.jpg\r\n");
+    viewerState.ViewerListText = QStringLiteral("/p/a.jpg\r\n");
     answer.clear();
     EXPECT_FALSE(commands.exportList());
     answer = picture + "/below.txt";

@@ -1,8 +1,8 @@
-#include "common/AppState.h"
 #include "common/Paths.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
+#include "slideshow/ui/FormScreen.h"
 #include "system/ui/MessagePump.h"
 #include "tests/TestSupport.h"
 #include "tests/viewer/ui/ViewerUnderTest.h"
@@ -76,7 +76,7 @@ TEST(ThumbnailView, TheSamplesFolderShowsEveryPictureAndTheStatusLine)
     const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
     Viewer v(samples);
     const int count = QDir(samples).entryList(QDir::Files).size();
-    EXPECT_EQ(v.state.ViewerCount, count);
+    EXPECT_EQ(v.viewerState.ViewerCount, count);
     EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), count);
     EXPECT_EQ(v.evaluate(QStringLiteral("document.body.bgColor")).toString().toUpper(), QStringLiteral("#FFFFFF"));
     // Layout 0 is centred and shows a picture narrower than the page at its natural width.
@@ -159,7 +159,7 @@ TEST(ThumbnailView, HostileNamesShowAndOpenTheRightFile)
         QStringLiteral("h'onerror=alert(1)'.png") };
     makePictures(dir.path(), names, QSize(60, 40));
     Viewer v(dir.path());
-    ASSERT_EQ(v.state.ViewerCount, names.size());
+    ASSERT_EQ(v.viewerState.ViewerCount, names.size());
     ASSERT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), names.size());
     // Every thumbnail loaded its own file: each picture decoded at its natural size.
     EXPECT_EQ(
@@ -169,7 +169,8 @@ TEST(ThumbnailView, HostileNamesShowAndOpenTheRightFile)
     EXPECT_EQ(v.evaluate(QStringLiteral("document.querySelectorAll('tag').length")).toInt(), 0);
 
     for (int i = 0; i < names.size(); ++i) {
-        const QString expected = dir.path() + QLatin1Char('/') + v.state.ViewerList[i].section(QLatin1Char('/'), -1);
+        const QString expected =
+            dir.path() + QLatin1Char('/') + v.viewerState.ViewerList[i].section(QLatin1Char('/'), -1);
         const QString href = v.evaluate(QStringLiteral("document.links[%1].href").arg(i)).toString();
         EXPECT_EQ(common::localPathFromUrlText(href), expected) << qPrintable(href);
         const QString title = v.evaluate(QStringLiteral("document.images[%1].title").arg(i)).toString();
@@ -190,7 +191,8 @@ TEST(ThumbnailView, HostileNamesShowAndOpenTheRightFile)
     while (velmora::test::simulatedDesktopEffects().isEmpty() && clock.elapsed() < 10000)
         QTest::qWait(20);
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
-        QStringList { QStringLiteral("openWithDesktop\t") + QUrl::fromLocalFile(v.state.ViewerList[3]).toString() });
+        QStringList {
+            QStringLiteral("openWithDesktop\t") + QUrl::fromLocalFile(v.viewerState.ViewerList[3]).toString() });
 }
 
 TEST(ThumbnailView, AutoScrollDoubleClickJumpsToTheBottomAndStops)
@@ -236,12 +238,12 @@ TEST(ThumbnailView, ZoomStartsAgainAt100OnEveryLoadedPage)
 
 namespace {
 
-QWidget *openSlideshowWindow()
+slideshow::FormScreen *openSlideshowWindow()
 {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (QLatin1String(widget->metaObject()->className()) == QLatin1String("slideshow::FormScreen")
             && widget->isVisible())
-            return widget;
+            return static_cast<slideshow::FormScreen *>(widget);
     }
     return nullptr;
 }
@@ -251,9 +253,9 @@ TEST(ThumbnailView, TheSlideshowButtonsOpenTheSlideshowOnTheRightFolder)
     const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
     Viewer v(samples);
     v.form->Command9->click();
-    EXPECT_EQ(v.state.ScreenFolder, samples + QLatin1Char('/'));
-    QWidget *show = openSlideshowWindow();
+    slideshow::FormScreen *show = openSlideshowWindow();
     ASSERT_NE(show, nullptr);
+    EXPECT_EQ(show->ScreenFolder, samples + QLatin1Char('/'));
     QTest::keyClick(show, Qt::Key_Escape);
     QElapsedTimer clock;
     clock.start();
@@ -262,9 +264,9 @@ TEST(ThumbnailView, TheSlideshowButtonsOpenTheSlideshowOnTheRightFolder)
     EXPECT_EQ(openSlideshowWindow(), nullptr);
 
     v.form->menuEntry(QStringLiteral("AutoRunImag"))->trigger();
-    EXPECT_EQ(v.state.ScreenFolder, v.state.DownloadFolder);
     show = openSlideshowWindow();
     ASSERT_NE(show, nullptr);
+    EXPECT_EQ(show->ScreenFolder, v.values.DownloadFolder);
     show->close();
 }
 
@@ -316,17 +318,17 @@ TEST(ThumbnailView, OpeningAPictureListsItsFolderStartingAtIt)
     Viewer v { QString() };
     v.form->openPictureFile(dir.filePath(QStringLiteral("b.png")));
     v.waitForPage();
-    EXPECT_EQ(v.state.ViewerList,
+    EXPECT_EQ(v.viewerState.ViewerList,
         (QStringList { dir.filePath(QStringLiteral("b.png")),
             dir.filePath(QStringLiteral("c.png")),
             dir.filePath(QStringLiteral("a.png")) }));
     EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：3"));
     // The same folder again: it is already the folder list's folder, so the command scans it itself.
     v.form->openPictureFile(dir.filePath(QStringLiteral("c.png")));
-    EXPECT_EQ(v.state.ViewerList.first(), dir.filePath(QStringLiteral("c.png")));
+    EXPECT_EQ(v.viewerState.ViewerList.first(), dir.filePath(QStringLiteral("c.png")));
     // A cancelled dialog changes nothing.
     v.form->openPictureFile(QString());
-    EXPECT_EQ(v.state.ViewerList.first(), dir.filePath(QStringLiteral("c.png")));
+    EXPECT_EQ(v.viewerState.ViewerList.first(), dir.filePath(QStringLiteral("c.png")));
 }
 
 }

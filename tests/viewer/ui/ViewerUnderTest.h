@@ -1,10 +1,10 @@
 #pragma once
 
-#include "common/AppState.h"
-#include "common/Registry.h"
-#include "common/Settings.h"
-#include "common/platform/Desktop.h"
+#include "app/Startup.h"
+#include "common/Paths.h"
 #include "system/ui/MessagePump.h"
+#include "tests/ServicesUnderTest.h"
+#include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
 
 #include <QApplication>
@@ -33,24 +33,20 @@ inline QVariant runScript(QWebEngineView *view, const QString &script)
     return result;
 }
 
-// A shown viewer with its own in-memory settings and the recorded desktop. With routeEvents the
-// message pump also takes the application's wheel and right-button events, as in the program.
-struct ViewerUnderTest {
+// A shown viewer started as the program starts it, with its own in-memory settings and the
+// recorded desktop. With routeEvents the message pump also takes the application's wheel and
+// right-button events, as in the program.
+struct ViewerUnderTest : ServicesUnderTest {
     explicit ViewerUnderTest(
         const QString &commandLine, const QString &pageFileCount = QString(), bool routeEvents = false)
-        : hive(common::RegistryHive::openInMemory())
-        , settings(*hive)
-        , desktop(common::platform::createDesktop())
     {
         if (!pageFileCount.isNull())
             settings.save(QStringLiteral("Main"), QStringLiteral("PageFileCount"), pageFileCount);
-        state.hive = hive.get();
-        state.settings = &settings;
-        state.desktop = desktop.get();
-        pump = std::make_unique<sys::MessagePump>(state);
+        values = app::startProgram(services, common::programPath());
+        pump = std::make_unique<sys::MessagePump>();
         if (routeEvents)
             qApp->installEventFilter(pump.get());
-        form = std::make_unique<viewer::FormPicture>(state, *pump, commandLine);
+        form = std::make_unique<viewer::FormPicture>(services, values, viewerState, *pump, commandLine);
         if (routeEvents)
             pump->setViewer(
                 form.get(), form->Web, [this] { return form->WebFilePath; }, form->WebRigft);
@@ -63,10 +59,7 @@ struct ViewerUnderTest {
         qApp->removeEventFilter(pump.get());
     }
 
-    std::unique_ptr<common::RegistryHive> hive;
-    common::SettingsStore settings;
-    std::unique_ptr<common::platform::Desktop> desktop;
-    common::AppState state;
+    viewer::ViewerState viewerState;
     std::unique_ptr<sys::MessagePump> pump;
     std::unique_ptr<viewer::FormPicture> form;
 };
