@@ -66,7 +66,7 @@ void FormPicture::BuildThumbnailPage()
 
 void FormPicture::showPage(const QString &html, int totalPages, bool nextEnabled, const QString &folder)
 {
-    writeThumbnailPageFile(html);
+    const bool written = writeThumbnailPageFile(html);
     m_navigation.pageBuilt(totalPages, nextEnabled);
     setPageButtons();
     m_viewerState.CurrentFolder = folder;
@@ -74,6 +74,9 @@ void FormPicture::showPage(const QString &html, int totalPages, bool nextEnabled
     Lab[0]->setText(QStringLiteral("当前路径：") + m_viewerState.CurrentFolder);
     Lab[2]->setText(QStringLiteral("图片总数：") + QString::number(m_viewerState.ViewerCount));
     Lab[6]->setText(QStringLiteral("Orlavue     第 %1 页  ， 共 %2 页").arg(m_navigation.CurrentPage).arg(totalPages));
+    // Without its page file the view stays blank: say why instead of the page numbers.
+    if (!written)
+        Lab[6]->setText(QStringLiteral("无法写入页面文件：") + thumbnailPageFilePath());
 }
 
 void FormPicture::setPageButtons()

@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -193,6 +194,26 @@ TEST(FormPicture, StartUpCreatesTheFoldersAndAppliesTheCommandLine)
     EXPECT_EQ(v.form->Web->url(), QUrl::fromLocalFile(pageFile));
     v.form->close();
     EXPECT_FALSE(QFileInfo::exists(pageFile));
+}
+
+TEST(FormPicture, APageFileThatCannotBeWrittenIsNamedInTheStatusLine)
+{
+    // Both page folders (the runtime one and the data folder's) lie below a regular file.
+    QTemporaryDir sandbox;
+    const QString blocker = sandbox.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(blocker + QStringLiteral("/run")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(blocker + QStringLiteral("/data")));
+    {
+        Viewer v(velmora::test::sourceDir() + QStringLiteral("/samples"));
+        EXPECT_TRUE(v.form->Lab[6]->text().startsWith(QStringLiteral("无法写入页面文件：")))
+            << qPrintable(v.form->Lab[6]->text());
+        EXPECT_GT(v.viewerState.ViewerCount, 0);
+    }
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("XDG_DATA_HOME", oldData);
 }
 
 TEST(FormPicture, MenuCommandsGoThroughTheDesktopLayer)
