@@ -61,7 +61,7 @@ FileDialogRules fileDialogRules(const QString &mode,
     rules.title = title;
     rules.nameFilters = fileDialogNameFilters();
     rules.selectedFilter = filterAt(rules.nameFilters, filterIndex);
-    // The name buffer of the original dialog held at most 255 characters.
+    // A proposed name is at most 255 characters, the longest file name the dialog takes.
     rules.proposedName = defaultName.left(255);
     if (setMenu1.trimmed().isEmpty() || common::leadingNumber(setMenu1) == 0)
         rules.startFolder = currentFolder;

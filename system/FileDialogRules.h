@@ -28,7 +28,7 @@ inline const QString kSaveDialogFilter = QStringLiteral(
 inline const QString kDefaultFolderPrompt = QStringLiteral("Select a folder:");
 
 // One Qt name filter from a description and ";"-separated patterns. "*.*" becomes "*" so that
-// names without a dot are listed too, as they were under the original program.
+// names without a dot are listed too: "*.*" means every file.
 QString qtNameFilter(const QString &description, const QString &patterns);
 
 // "description|patterns|description|patterns..." into Qt name filters, in order. A trailing
