@@ -7,6 +7,8 @@
 #include "system/ui/MessagePump.h"
 #include "viewer/CommandLine.h"
 #include "viewer/ui/FormPicture.h"
+#include "web/EngineLogging.h"
+#include "web/ui/Profile.h"
 
 #include <QApplication>
 #include <QWebEngineView>
@@ -21,6 +23,7 @@ int main(int argc, char **argv)
         if (!flags.contains("--no-sandbox"))
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
     }
+    web::quietEngineLogging();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistelle"));
@@ -31,6 +34,9 @@ int main(int argc, char **argv)
     common::RegistryHive &hive = common::processHive();
     common::SettingsStore settings(hive);
     const auto desktop = common::platform::createDesktop();
+
+    // Made after the application object, and destroyed after every window that shows a page.
+    web::Profile webProfile;
 
     common::AppState state;
     state.hive = &hive;

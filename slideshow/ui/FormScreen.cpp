@@ -1,12 +1,12 @@
 #include "FormScreen.h"
 
-#include "MusicPage.h"
 #include "PictureBox.h"
 #include "common/AppState.h"
 #include "common/Settings.h"
 #include "slideshow/EffectList.h"
 #include "slideshow/PictureFitting.h"
 #include "slideshow/PictureSearch.h"
+#include "web/ui/SilentPage.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace slideshow {
@@ -148,7 +149,9 @@ void FormScreen::createControls()
 
     WebMusic = new QWebEngineView(this);
     WebMusic->setObjectName(QStringLiteral("WebMusic"));
-    WebMusic->setPage(new MusicPage(WebMusic));
+    auto *music = new web::SilentPage(WebMusic);
+    music->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    WebMusic->setPage(music);
     WebMusic->hide();
 
     connect(List1, &QListWidget::currentRowChanged, this, &FormScreen::List1_Click);

@@ -2,6 +2,7 @@
 
 #include "common/AppState.h"
 #include "common/Paths.h"
+#include "web/ui/PageScripts.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -74,7 +75,7 @@ void MessagePump::scrollBy(QWebEngineView *view, int dx, int dy)
 {
     if (!view || !view->page())
         return;
-    view->page()->runJavaScript(QStringLiteral("window.scrollBy(%1,%2)").arg(dx).arg(dy));
+    web::scrollPage(view->page(), dx, dy);
 }
 
 bool MessagePump::belongsTo(QObject *watched, const QWidget *window) const

@@ -4,10 +4,11 @@
 #include "common/Paths.h"
 #include "slideshow/ui/FormScreen.h"
 #include "system/ui/Dialogs.h"
+#include "viewer/JpegWriter.h"
 #include "viewer/ui/FormPicture.h"
-#include "viewer/ui/PageCapture.h"
-#include "viewer/ui/PagePrinting.h"
 #include "viewer/ui/PictureCommands.h"
+#include "web/ui/PageCapture.h"
+#include "web/ui/PagePrinting.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,7 +41,8 @@ void FormPicture::enablePictureCommands()
     wire("ToolSaveList", [this] { m_commands->exportList(); });
     wire("MySetup", [this] { m_commands->openSystemSettings(); });
 
-    auto *capture = new PageCapture(Web, this);
+    auto *capture = new web::PageCapture(
+        Web, [](const QImage &page, const QString &target) { return SaveAsJpeg(page, target, 80); }, this);
     capture->busyHook = [this](bool busy) {
         Command9->setEnabled(!busy);
         if (busy)
@@ -55,7 +57,7 @@ void FormPicture::enablePictureCommands()
             capture->captureToFile(target);
     });
 
-    auto *printing = new PagePrinting(Web, this);
+    auto *printing = new web::PagePrinting(Web, this);
     wire("Fprint", [printing] { printing->print(); });
     wire("FprintView", [printing] { printing->printPreview(); });
     wire("FprintSet", [printing] { printing->pageSetup(); });

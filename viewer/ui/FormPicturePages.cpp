@@ -7,6 +7,7 @@
 #include "viewer/FolderScan.h"
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/ui/FormPicture.h"
+#include "web/ui/PageScripts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -196,7 +197,7 @@ void FormPicture::BigP_Click(int index)
 
 void FormPicture::ZOOMIE(int percent)
 {
-    Web->page()->runJavaScript(zoomScript(percent));
+    web::zoomPage(Web->page(), percent);
 }
 
 void FormPicture::scrollView(int dy)
