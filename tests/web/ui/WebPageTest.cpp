@@ -1,6 +1,7 @@
 #include "tests/TestSupport.h"
 #include "web/PagePolicy.h"
 #include "web/ui/OversizedFileBlocker.h"
+#include "web/ui/PageCapture.h"
 #include "web/ui/PageScripts.h"
 #include "web/ui/PageSettings.h"
 #include "web/ui/Profile.h"
@@ -257,6 +258,34 @@ TEST(OversizedFileBlocker, AGiantSparsePictureIsBrokenAndTheOthersLoad)
         evaluate(v.page, QStringLiteral("Array.from(document.images).map(i => i.naturalWidth).join(' ')")).toString(),
         QStringLiteral("60 0 30"));
     EXPECT_GE(blocker->blockedCount(), 1);
+}
+
+// The capture's scripts run in the application world, so a page without page scripts is
+// captured whole too; a capture without a writer reports nothing written.
+TEST(PageCapture, APageWithoutPageScriptsIsCapturedWhole)
+{
+    GeneratedView v(web::PageText::Local);
+    v.view.resize(600, 300);
+    ASSERT_TRUE(loadHtml(v.view,
+        QStringLiteral("<html><body style=\"margin:0\"><div style=\"width:300px;height:1500px;background:#ff0000\">"
+                       "</div><div style=\"width:300px;height:1500px;background:#0000ff\"></div></body></html>")));
+    web::PageCapture capture(&v.view, {});
+    QImage page;
+    bool done = false;
+    capture.grabWholePage([&](const QImage &grabbed) {
+        page = grabbed;
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+    EXPECT_EQ(page.size(), QSize(604, 3004));
+    EXPECT_GT(page.pixelColor(150, 2900).blue(), 200);
+    EXPECT_EQ(v.view.size(), QSize(600, 300));
+
+    QSignalSpy captured(&capture, &web::PageCapture::captured);
+    capture.captureToFile(QStringLiteral("/tmp/never-written.jpg"));
+    ASSERT_TRUE(captured.wait(30000));
+    EXPECT_FALSE(captured.first().first().toBool());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/never-written.jpg")));
 }
 
 }
