@@ -52,9 +52,11 @@ void PageCapture::grabWholePage(std::function<void(const QImage &page)> done)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_savedSize = m_view->size();
     const int generation = m_generation;
-    runAppScript(m_view->page(), QStringLiteral("capture-measure"), {}, [this, generation](const QVariant &size) {
-        if (generation == m_generation && m_busy)
-            measured(size);
+    // The answer may come after the capture is gone.
+    const QPointer<PageCapture> self(this);
+    runAppScript(m_view->page(), QStringLiteral("capture-measure"), {}, [self, generation](const QVariant &size) {
+        if (self && generation == self->m_generation && self->m_busy)
+            self->measured(size);
     });
 }
 
@@ -90,8 +92,9 @@ void PageCapture::waitForPaint()
         return;
     }
     const int generation = m_generation;
-    runAppScript(m_view->page(), QStringLiteral("capture-frame"), {}, [this, generation](const QVariant &frame) {
-        if (generation != m_generation || !m_busy)
+    const QPointer<PageCapture> self(this);
+    runAppScript(m_view->page(), QStringLiteral("capture-frame"), {}, [this, self, generation](const QVariant &frame) {
+        if (!self || generation != m_generation || !m_busy)
             return;
         const QVariantList values = frame.toList();
         if (values.size() == 2 && values[0].toInt() == m_pageSize.width() && values[1].toInt() == m_pageSize.height()) {
