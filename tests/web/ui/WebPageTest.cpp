@@ -179,6 +179,19 @@ TEST(SilentPage, ScriptDialogsAreAnsweredAtOnce)
     EXPECT_FALSE(answers[1].isValid() && !answers[1].isNull() && !answers[1].toString().isEmpty());
 }
 
+TEST(SilentPage, AFailedLoadShowsNoErrorPage)
+{
+    QTemporaryDir dir;
+    QWebEngineView view;
+    auto *page = new web::SilentPage(&view);
+    view.setPage(page);
+    QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
+    view.load(QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.htm"))));
+    ASSERT_TRUE(loaded.wait(20000));
+    EXPECT_FALSE(loaded.first().first().toBool());
+    EXPECT_EQ(evaluate(page, QStringLiteral("document.body ? document.body.innerText.trim().length : 0")).toInt(), 0);
+}
+
 TEST(SilentPage, NewWindowsAreRefusedAndReportedUnlessTheOwnerHandsOneOver)
 {
     QWebEngineView view;
