@@ -8,9 +8,10 @@
 #include "viewer/CommandLine.h"
 #include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
+#include "web/EngineLogging.h"
+#include "web/ui/Profile.h"
 
 #include <QApplication>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <unistd.h>
@@ -23,6 +24,7 @@ int main(int argc, char **argv)
         if (!flags.contains("--no-sandbox"))
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
     }
+    web::quietEngineLogging();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistelle"));
@@ -33,7 +35,9 @@ int main(int argc, char **argv)
     common::RegistryHive &hive = common::processHive();
     common::SettingsStore settings(hive);
     const auto desktop = common::platform::createDesktop();
-    const common::Services services { hive, settings, *desktop, *QWebEngineProfile::defaultProfile() };
+    // Made after the application object, and destroyed after every window that shows a page.
+    web::Profile webProfile;
+    const common::Services services { hive, settings, *desktop, *webProfile.engineProfile() };
 
     common::RunningValues values = app::startProgram(services, common::programPath());
     viewer::ViewerState viewerState;

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
+#include "web/ui/Profile.h"
 
 #include <QApplication>
+#include <QEvent>
 
 #include <gtest/gtest.h>
 
@@ -15,8 +17,12 @@ int main(int argc, char **argv)
     int result = 0;
     {
         QApplication app(argc, argv);
+        // The program's web profile, in the sandbox's folders, as the program makes it.
+        web::Profile profile;
         testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
+        // Pages a test let go of with deleteLater go before the profile they were made on.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     velmora::test::leaveSandbox();
     return result;

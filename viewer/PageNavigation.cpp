@@ -80,11 +80,6 @@ int zoomAfterClick(int ZoomPercent, int index)
     return zoom;
 }
 
-QString zoomScript(int percent)
-{
-    return QStringLiteral("document.body.style.zoom='") + QString::number(percent) + QStringLiteral("%'");
-}
-
 int instantScrollDelta(bool toBottom)
 {
     const int distance = kInstantScrollSteps * kInstantScrollStep;
@@ -98,11 +93,6 @@ int arrowKeyDelta(int key)
     if (key == Qt::Key_Down)
         return 100;
     return 0;
-}
-
-QString scrollScript(int dy)
-{
-    return QStringLiteral("window.scrollBy(0, ") + QString::number(dy) + QStringLiteral(");");
 }
 
 AutoScroll::ClickResult AutoScroll::MoveUp_Click(int index)

@@ -51,8 +51,6 @@ constexpr int kZoomMax = 32760;
 // `BigP(index)`: a value below 15 is first raised to 15; index 0 adds 10, 1 takes 10 away. So from
 // 100: 90, 80, ..., 10, 5 (and 5 stays 5); from 5 a zoom-in gives 25. Never above kZoomMax.
 int zoomAfterClick(int ZoomPercent, int index);
-// The script that applies a zoom to the shown document: document.body.style.zoom='<percent>%'.
-QString zoomScript(int percent);
 
 // Auto-scroll speeds, pixels per 20 ms tick, for the entries `Speed(0)`..`Speed(4)`.
 constexpr std::array<int, 5> kScrollSpeeds { 2, 4, 8, 16, 32 };
@@ -65,8 +63,6 @@ constexpr int kInstantScrollStep = 150;
 int instantScrollDelta(bool toBottom);
 // Vertical scroll, in pixels, for a key pressed in the view: Up -100, Down 100, others 0.
 int arrowKeyDelta(int key);
-// The script that scrolls the shown document by dy pixels.
-QString scrollScript(int dy);
 
 // The auto-scroll buttons `MoveUp(0)` (up) and `MoveUp(1)` (down) with `Timer1`. A click on a
 // button starts scrolling in its direction (the button is shown as running); a click on a running

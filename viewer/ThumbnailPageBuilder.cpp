@@ -58,6 +58,38 @@ namespace {
         return out;
     }
 
+    // A name as the value of an unquoted attribute (the title): besides & < > ", everything that
+    // would end the value or start another attribute (HTML white space, ' ` =) is written as a
+    // numeric character reference, so the whole name stays one value. Other names are unchanged.
+    QString escapeUnquotedValue(const QString &text)
+    {
+        QString out;
+        out.reserve(text.size());
+        for (const QChar c : text) {
+            switch (c.unicode()) {
+            case '\t':
+            case '\n':
+            case '\f':
+            case '\r':
+            case ' ':
+            case '\'':
+            case '`':
+            case '=':
+                out += QLatin1String("&#") + QString::number(c.unicode()) + QLatin1Char(';');
+                break;
+            case '&':
+            case '<':
+            case '>':
+            case '"':
+                out += escapeHtml(QString(c));
+                break;
+            default:
+                out += c;
+            }
+        }
+        return out;
+    }
+
     // A local path as an href/src value. The page is loaded from a file URL, so the absolute path
     // resolves against it; only what a URL parser would read differently is percent-encoded.
     QString pageAddress(const QString &path)
@@ -105,7 +137,7 @@ namespace {
     void appendEntry(QString &html, const PageShape &shape, const QString &path)
     {
         const QString address = pageAddress(path);
-        const QString title = escapeHtml(fileNameOf(path));
+        const QString title = escapeUnquotedValue(fileNameOf(path));
         switch (shape.kind) {
         case EntryKind::Natural: {
             const int pictureWidth = GetPictureSize(path).width;

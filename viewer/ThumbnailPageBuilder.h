@@ -56,7 +56,9 @@ struct ThumbnailPage {
 // picture's width from its header: a picture wider than W is given width=W, one whose size cannot
 // be read is shown at natural size. Paths and names are escaped for HTML (& < > ") and the
 // characters that would change a local address (% # ? \, control characters, trailing spaces)
-// are percent-encoded in href and src; other names are written as they are.
+// are percent-encoded in href and src. The title is written unquoted, so in it white space, ' `
+// and = are written as numeric character references ("&#32;") too. Other names are written as
+// they are.
 ThumbnailPage BuildThumbnailPage(const ThumbnailPageInput &input);
 
 // The full-width toggle: the new `FitWidthOn` (1 - old) and the `LayoutMode` it leaves behind

@@ -1,6 +1,5 @@
 #include "FormScreen.h"
 
-#include "MusicPage.h"
 #include "PictureBox.h"
 #include "common/Paths.h"
 #include "common/RunningValues.h"
@@ -9,6 +8,7 @@
 #include "slideshow/EffectList.h"
 #include "slideshow/PictureFitting.h"
 #include "slideshow/PictureSearch.h"
+#include "web/ui/SilentPage.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -26,6 +26,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace slideshow {
@@ -153,7 +154,9 @@ void FormScreen::createControls()
 
     WebMusic = new QWebEngineView(this);
     WebMusic->setObjectName(QStringLiteral("WebMusic"));
-    WebMusic->setPage(new MusicPage(WebMusic));
+    auto *music = new web::SilentPage(&m_services.webProfile, WebMusic);
+    music->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    WebMusic->setPage(music);
     WebMusic->hide();
 
     connect(List1, &QListWidget::currentRowChanged, this, &FormScreen::List1_Click);

@@ -1,6 +1,7 @@
 #include "system/ui/MessagePump.h"
 
 #include "common/Paths.h"
+#include "web/ui/PageScripts.h"
 
 #include <QComboBox>
 #include <QCursor>
@@ -72,7 +73,7 @@ void MessagePump::scrollBy(QWebEngineView *view, int dx, int dy)
 {
     if (!view || !view->page())
         return;
-    view->page()->runJavaScript(QStringLiteral("window.scrollBy(%1,%2)").arg(dx).arg(dy));
+    web::scrollPage(view->page(), dx, dy);
 }
 
 bool MessagePump::belongsTo(QObject *watched, const QWidget *window) const

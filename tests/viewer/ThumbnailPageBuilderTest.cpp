@@ -45,7 +45,7 @@ TEST(ThumbnailPage, ExampleLineOfTwoPerRow)
 {
     const ThumbnailPage page = BuildThumbnailPage(input({ QStringLiteral("/pics/a b.jpg") }, 1));
     const QString line = QStringLiteral("<a href=\"/pics/a b.jpg\" target=\"_blank\"><img border=\"1\" "
-                                        "src=\"/pics/a b.jpg\"  width=348 title=a b.jpg ></a> ");
+                                        "src=\"/pics/a b.jpg\"  width=348 title=a&#32;b.jpg ></a> ");
     EXPECT_EQ(page.html, kHead + line + QStringLiteral("\r\n\r\n</body>\r\n"));
 }
 
@@ -119,13 +119,13 @@ TEST(ThumbnailPage, FullWidthToggleInBothStates)
             "<a href=\"/p/x.jpg\" target=\"_blank\"><img border=\"1\" src=\"/p/x.jpg\"  width=701 title=x.jpg "
             "></a> \r\n\r\n"
             "<a href=\"/p/y z.png\" target=\"_blank\"><img border=\"1\" src=\"/p/y z.png\"  width=701 "
-            "title=y z.png ></a> \r\n\r\n"
+            "title=y&#32;z.png ></a> \r\n\r\n"
             "</div>\r\n</body>\r\n");
     const QString off = kHead
         + QStringLiteral(
             "<div align=center>\r\n"
             "<a href=\"/p/x.jpg\" target=\"_blank\"><img border=\"1\" src=\"/p/x.jpg\" title=x.jpg ></a>\r\n\r\n"
-            "<a href=\"/p/y z.png\" target=\"_blank\"><img border=\"1\" src=\"/p/y z.png\" title=y z.png "
+            "<a href=\"/p/y z.png\" target=\"_blank\"><img border=\"1\" src=\"/p/y z.png\" title=y&#32;z.png "
             "></a>\r\n\r\n"
             "</div>\r\n</body>\r\n");
     EXPECT_EQ(BuildFitWidthPage(in, 1).html, on);
@@ -283,7 +283,7 @@ TEST(ThumbnailPage, HostileNamesStayEscapedAndResolve)
         const QStringList lines = page.html.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         ASSERT_EQ(lines.size(), 3 + names.size() + (layout == 0 || layout == 4 ? 2 : 0));
         static const QRegularExpression entry(QString::fromUtf8(
-            R"re(^(?:<p>)?<a href="([^"<>]*)" target="_blank"><img border="1" src="([^"<>]*)"(?:  ?width=\d+)? title=([^ "<>]*)(?: [^"<>]*)? ></a>(?:</p>)? $)re"));
+            R"re(^(?:<p>)?<a href="([^"<>]*)" target="_blank"><img border="1" src="([^"<>]*)"(?:  ?width=\d+)? title=([^ "<>'`=]*) ></a>(?:</p>)? $)re"));
         int index = 0;
         for (const QString &line : lines) {
             if (!line.startsWith(QLatin1String("<a")) && !line.startsWith(QLatin1String("<p>")))
@@ -294,6 +294,8 @@ TEST(ThumbnailPage, HostileNamesStayEscapedAndResolve)
                 return text.replace(QLatin1String("&quot;"), QLatin1String("\""))
                     .replace(QLatin1String("&lt;"), QLatin1String("<"))
                     .replace(QLatin1String("&gt;"), QLatin1String(">"))
+                    .replace(QLatin1String("&#32;"), QLatin1String(" "))
+                    .replace(QLatin1String("&#9;"), QLatin1String("\t"))
                     .replace(QLatin1String("&amp;"), QLatin1String("&"));
             };
             const QUrl base = QUrl::fromLocalFile(pagePath);
@@ -301,8 +303,8 @@ TEST(ThumbnailPage, HostileNamesStayEscapedAndResolve)
                 const QString target = base.resolved(QUrl(unescape(match.captured(group)))).toLocalFile();
                 EXPECT_EQ(target, list.at(index)) << qPrintable(line);
             }
-            const QString name = names.at(index);
-            EXPECT_EQ(unescape(match.captured(3)), name.left(name.indexOf(QLatin1Char(' ')))) << qPrintable(line);
+            // The whole name is one title.
+            EXPECT_EQ(unescape(match.captured(3)), names.at(index)) << qPrintable(line);
             ++index;
         }
         EXPECT_EQ(index, names.size());
@@ -346,6 +348,35 @@ TEST(ThumbnailPageFile, FailureIsReportedAndKeepsNothingHalfWritten)
     QFile file(regular);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("keep"));
+}
+
+}
+
+namespace {
+
+// The unquoted title: white space, ' ` and = become character references, so a name cannot end
+// the value and add an attribute; everything else stays as it was.
+TEST(ThumbnailPage, UnquotedTitleKeepsTheWholeName)
+{
+    struct Case {
+        const char *name;
+        const char *title;
+    };
+    const Case cases[] = {
+        { "x onerror=document.title='PWNED' .jpg", "x&#32;onerror&#61;document.title&#61;&#39;PWNED&#39;&#32;.jpg" },
+        { "a\tb\nc\fd\re.png", "a&#9;b&#10;c&#12;d&#13;e.png" },
+        { "`x`.gif", "&#96;x&#96;.gif" },
+        { "<i>&\".bmp", "&lt;i&gt;&amp;&quot;.bmp" },
+        { "照片-1_(2)!.jpg", "照片-1_(2)!.jpg" },
+        { "a/b;c,d+e@f.jpg", "b;c,d+e@f.jpg" },
+    };
+    for (const Case &c : cases) {
+        const QString path = QStringLiteral("/p/") + QString::fromUtf8(c.name);
+        const QString html = BuildThumbnailPage(input({ path }, 4)).html;
+        const QString expected =
+            QStringLiteral(" width=705 title=") + QString::fromUtf8(c.title) + QStringLiteral(" ></a> ");
+        EXPECT_TRUE(html.contains(expected)) << qPrintable(html);
+    }
 }
 
 }

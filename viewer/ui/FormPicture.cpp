@@ -13,10 +13,12 @@
 #include "system/ui/MessagePump.h"
 #include "viewer/CommandLine.h"
 #include "viewer/ViewerState.h"
-#include "viewer/ui/PageCapture.h"
-#include "viewer/ui/PagePrinting.h"
 #include "viewer/ui/PictureCommands.h"
-#include "viewer/ui/ViewerPage.h"
+#include "web/ui/OversizedFileBlocker.h"
+#include "web/ui/PageCapture.h"
+#include "web/ui/PagePrinting.h"
+#include "web/ui/PageSettings.h"
+#include "web/ui/SilentPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -95,13 +97,16 @@ void FormPicture::createControls()
 
     Web = new QWebEngineView(m_central);
     Web->setObjectName(QStringLiteral("Web"));
-    auto *page = new ViewerPage(Web);
+    // The thumbnail page runs no page script (a file name cannot bring one in) and is never
+    // handed a picture file too large to read whole.
+    auto *page = new web::SilentPage(&m_services.webProfile, Web);
+    web::applyGeneratedPagePolicy(page, web::generatedPagePolicy(web::PageText::Local));
+    web::blockOversizedFiles(page);
     Web->setPage(page);
     Web->setContextMenuPolicy(Qt::NoContextMenu);
-    Web->settings()->setDefaultTextEncoding(common::localCharsetName());
     connect(page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { WebFilePath = url; });
     connect(page, &QWebEnginePage::loadFinished, this, [this] { ZoomPercent = kZoomStart; });
-    connect(page, &ViewerPage::newWindowRequested, this, [this](const QUrl &url) {
+    connect(page, &web::SilentPage::newWindowRefused, this, [this](const QUrl &url) {
         const QString path = common::localPathFromUrlText(url.toString());
         if (!path.isEmpty())
             openWithDesktop(path);

@@ -30,11 +30,13 @@ struct Services;
 namespace sys {
 class MessagePump;
 }
+namespace web {
+class PageCapture;
+class PagePrinting;
+}
 
 namespace viewer {
 
-class PageCapture;
-class PagePrinting;
 class PictureCommands;
 struct ViewerState;
 
@@ -188,8 +190,8 @@ private:
     QFileSystemModel *m_folderModel = nullptr;
     QWidget *m_central = nullptr;
     std::unique_ptr<PictureCommands> m_commands;
-    PageCapture *m_capture = nullptr;
-    PagePrinting *m_printing = nullptr;
+    web::PageCapture *m_capture = nullptr;
+    web::PagePrinting *m_printing = nullptr;
     QHash<QString, QAction *> m_entries;
     bool m_splitterDragging = false;
     bool m_closing = false;

@@ -6,11 +6,12 @@
 #include "slideshow/ui/FormScreen.h"
 #include "system/ui/Dialogs.h"
 #include "system/ui/MessagePump.h"
+#include "viewer/JpegWriter.h"
 #include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
-#include "viewer/ui/PageCapture.h"
-#include "viewer/ui/PagePrinting.h"
 #include "viewer/ui/PictureCommands.h"
+#include "web/ui/PageCapture.h"
+#include "web/ui/PagePrinting.h"
 
 #include <QApplication>
 #include <QToolButton>
@@ -21,7 +22,8 @@ namespace viewer {
 void FormPicture::createCommandObjects()
 {
     m_commands = std::make_unique<PictureCommands>(m_services, m_values, m_viewerState, this);
-    m_capture = new PageCapture(Web, this);
+    m_capture = new web::PageCapture(
+        Web, [](const QImage &page, const QString &target) { return SaveAsJpeg(page, target, 80); }, this);
     m_capture->busyHook = [this](bool busy) {
         Command9->setEnabled(!busy);
         if (busy)
@@ -29,7 +31,7 @@ void FormPicture::createCommandObjects()
         else
             QApplication::restoreOverrideCursor();
     };
-    m_printing = new PagePrinting(Web, this);
+    m_printing = new web::PagePrinting(Web, this);
 }
 
 void FormPicture::ToolScreen_Click()

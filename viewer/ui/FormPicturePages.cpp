@@ -9,6 +9,7 @@
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
+#include "web/ui/PageScripts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -206,7 +207,7 @@ void FormPicture::BigP_Click(int index)
 
 void FormPicture::ZOOMIE(int percent)
 {
-    Web->page()->runJavaScript(zoomScript(percent));
+    web::zoomPage(Web->page(), percent);
 }
 
 void FormPicture::scrollView(int dy)

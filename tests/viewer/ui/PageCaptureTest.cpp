@@ -1,4 +1,6 @@
-#include "viewer/ui/PageCapture.h"
+#include "web/ui/PageCapture.h"
+
+#include "viewer/JpegWriter.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -15,6 +17,12 @@ namespace {
 const QString kTallPage =
     QStringLiteral("<html><body style=\"margin:0\"><div style=\"width:300px;height:1500px;background:#ff0000\"></div>"
                    "<div style=\"width:300px;height:1500px;background:#0000ff\"></div></body></html>");
+
+// The viewer writes its captures as JPEG files of quality 80.
+bool viewerJpeg(const QImage &page, const QString &target)
+{
+    return viewer::SaveAsJpeg(page, target, 80);
+}
 
 class PageCaptureTest : public testing::TestWithParam<int> {
 protected:
@@ -34,12 +42,12 @@ protected:
 TEST_P(PageCaptureTest, WholePageIsCapturedAtScrollSizePlusFourWhateverTheWindowHeight)
 {
     load(kTallPage, QSize(600, GetParam()));
-    viewer::PageCapture capture(&view);
+    web::PageCapture capture(&view, viewerJpeg);
     QList<bool> busy;
     capture.busyHook = [&busy](bool on) {
         busy.append(on);
     };
-    QSignalSpy captured(&capture, &viewer::PageCapture::captured);
+    QSignalSpy captured(&capture, &web::PageCapture::captured);
     const QString target = dir.filePath("截图.jpg");
     capture.captureToFile(target);
     EXPECT_TRUE(capture.isBusy());
@@ -72,9 +80,9 @@ TEST(PageCapture, ASecondRequestWhileBusyIsRefused)
     QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
     view.setHtml(QStringLiteral("<html><body>x</body></html>"));
     ASSERT_TRUE(loaded.wait(20000));
-    viewer::PageCapture capture(&view);
+    web::PageCapture capture(&view, viewerJpeg);
     QTemporaryDir dir;
-    QSignalSpy captured(&capture, &viewer::PageCapture::captured);
+    QSignalSpy captured(&capture, &web::PageCapture::captured);
     capture.captureToFile(dir.filePath("a.jpg"));
     bool refused = false;
     capture.grabWholePage([&refused](const QImage &page) { refused = page.isNull(); });
@@ -91,8 +99,8 @@ TEST(PageCapture, UnwritableTargetIsReportedAsNotWritten)
     QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
     view.setHtml(QStringLiteral("<html><body>x</body></html>"));
     ASSERT_TRUE(loaded.wait(20000));
-    viewer::PageCapture capture(&view);
-    QSignalSpy captured(&capture, &viewer::PageCapture::captured);
+    web::PageCapture capture(&view, viewerJpeg);
+    QSignalSpy captured(&capture, &web::PageCapture::captured);
     capture.captureToFile(QStringLiteral("/dev/full"));
     ASSERT_TRUE(captured.wait(30000));
     EXPECT_FALSE(captured.first().first().toBool());
@@ -105,12 +113,12 @@ namespace {
 TEST(PageCapture, DocumentWindowIsTheViewInsideTheForm)
 {
     QWidget form;
-    EXPECT_EQ(viewer::FindDocumentWindow(&form), nullptr);
-    EXPECT_EQ(viewer::FindDocumentWindow(nullptr), nullptr);
+    EXPECT_EQ(web::FindDocumentWindow(&form), nullptr);
+    EXPECT_EQ(web::FindDocumentWindow(nullptr), nullptr);
     auto *frame = new QWidget(&form);
     auto *view = new QWebEngineView(frame);
-    EXPECT_EQ(viewer::FindDocumentWindow(&form), view);
-    EXPECT_EQ(viewer::FindDocumentWindow(view), view);
+    EXPECT_EQ(web::FindDocumentWindow(&form), view);
+    EXPECT_EQ(web::FindDocumentWindow(view), view);
 }
 
 }

@@ -11,18 +11,20 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <memory>
 
 namespace velmora::test {
 
-// Runs a script in the page a view shows and waits (at most 10 s) for its result.
+// Runs a script in the application world of the page a view shows (the thumbnail page runs no
+// page script) and waits (at most 10 s) for its result.
 inline QVariant runScript(QWebEngineView *view, const QString &script)
 {
     QVariant result;
     bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant &value) {
+    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &value) {
         result = value;
         done = true;
     });

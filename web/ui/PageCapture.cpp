@@ -1,6 +1,6 @@
-#include "viewer/ui/PageCapture.h"
+#include "web/ui/PageCapture.h"
 
-#include "viewer/JpegWriter.h"
+#include "web/ui/PageScripts.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -8,54 +8,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-namespace viewer {
+namespace web {
 
 namespace {
-
-    // Hides the scroll bars and answers the body's scroll size. When the page is shorter than the
-    // window, the body of an old-style page still reports the window's height; the content's own
-    // extent is taken then, so the picture does not depend on the window.
-    const QString kMeasureScript = QStringLiteral(R"JS(
-(function () {
-    var d = document.documentElement, b = document.body;
-    if (!b) return null;
-    window.__velmoraOverflow = [d.style.overflow, b.style.overflow];
-    d.style.overflow = 'hidden';
-    b.style.overflow = 'hidden';
-    var w = b.scrollWidth, h = b.scrollHeight;
-    if (h <= window.innerHeight) {
-        var r = document.createRange();
-        r.selectNodeContents(b);
-        var box = r.getBoundingClientRect();
-        var style = getComputedStyle(b);
-        h = Math.ceil(box.bottom + window.scrollY + parseFloat(style.marginBottom || '0')
-                      + parseFloat(style.paddingBottom || '0'));
-    }
-    window.scrollTo(0, 0);
-    return [w, h];
-})())JS");
-
-    const QString kRestoreScript = QStringLiteral(R"JS(
-(function () {
-    var d = document.documentElement, b = document.body, saved = window.__velmoraOverflow;
-    if (b && saved) { d.style.overflow = saved[0]; b.style.overflow = saved[1]; }
-    delete window.__velmoraOverflow;
-})())JS");
-
-    // Reports, after two animation frames, the size the page is laid out at: once it matches the
-    // wanted size a frame at that size has been produced.
-    const QString kFrameScript = QStringLiteral(R"JS(
-(function () {
-    if (window.__velmoraFrame === undefined) {
-        window.__velmoraFrame = null;
-        requestAnimationFrame(function () { requestAnimationFrame(function () {
-            window.__velmoraFrame = [window.innerWidth, window.innerHeight];
-        }); });
-    }
-    var f = window.__velmoraFrame;
-    if (f) delete window.__velmoraFrame;
-    return f;
-})())JS");
 
     constexpr int kPollMs = 20;
     constexpr int kPollLimit = 500;
@@ -71,9 +26,10 @@ QWebEngineView *FindDocumentWindow(QWidget *form)
     return form->findChild<QWebEngineView *>();
 }
 
-PageCapture::PageCapture(QWebEngineView *view, QObject *parent)
+PageCapture::PageCapture(QWebEngineView *view, PictureWriter write, QObject *parent)
     : QObject(parent)
     , m_view(view)
+    , m_write(std::move(write))
     , m_poll(new QTimer(this))
 {
     m_poll->setInterval(kPollMs);
@@ -96,9 +52,11 @@ void PageCapture::grabWholePage(std::function<void(const QImage &page)> done)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_savedSize = m_view->size();
     const int generation = m_generation;
-    m_view->page()->runJavaScript(kMeasureScript, [this, generation](const QVariant &size) {
-        if (generation == m_generation && m_busy)
-            measured(size);
+    // The answer may come after the capture is gone.
+    const QPointer<PageCapture> self(this);
+    runAppScript(m_view->page(), QStringLiteral("capture-measure"), {}, [self, generation](const QVariant &size) {
+        if (self && generation == self->m_generation && self->m_busy)
+            self->measured(size);
     });
 }
 
@@ -134,8 +92,9 @@ void PageCapture::waitForPaint()
         return;
     }
     const int generation = m_generation;
-    m_view->page()->runJavaScript(kFrameScript, [this, generation](const QVariant &frame) {
-        if (generation != m_generation || !m_busy)
+    const QPointer<PageCapture> self(this);
+    runAppScript(m_view->page(), QStringLiteral("capture-frame"), {}, [this, self, generation](const QVariant &frame) {
+        if (!self || generation != m_generation || !m_busy)
             return;
         const QVariantList values = frame.toList();
         if (values.size() == 2 && values[0].toInt() == m_pageSize.width() && values[1].toInt() == m_pageSize.height()) {
@@ -162,7 +121,7 @@ void PageCapture::finish(const QImage &page)
 {
     m_poll->stop();
     if (m_view) {
-        m_view->page()->runJavaScript(kRestoreScript);
+        runAppScript(m_view->page(), QStringLiteral("capture-restore"));
         m_view->resize(m_savedSize);
     }
     QApplication::restoreOverrideCursor();
@@ -179,7 +138,7 @@ void PageCapture::finish(const QImage &page)
 void PageCapture::captureToFile(const QString &target, std::function<void(bool written)> done)
 {
     grabWholePage([this, target, done = std::move(done)](const QImage &page) {
-        const bool written = !page.isNull() && SaveAsJpeg(page, target, 80);
+        const bool written = !page.isNull() && m_write && m_write(page, target);
         QApplication::beep();
         emit captured(written);
         if (done)

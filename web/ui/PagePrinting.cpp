@@ -1,4 +1,4 @@
-#include "viewer/ui/PagePrinting.h"
+#include "web/ui/PagePrinting.h"
 
 #include <QEventLoop>
 #include <QPageSetupDialog>
@@ -7,7 +7,7 @@
 #include <QPrinter>
 #include <QWebEngineView>
 
-namespace viewer {
+namespace web {
 
 PagePrinting::PagePrinting(QWebEngineView *view, QWidget *owner)
     : QObject(owner)

@@ -1,4 +1,4 @@
-#include "viewer/ui/PagePrinting.h"
+#include "web/ui/PagePrinting.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -46,11 +46,11 @@ protected:
 
 TEST_F(PagePrintingTest, ConfirmedPrintDialogPrintsThePageWithTheKeptPrinter)
 {
-    viewer::PagePrinting printing(&view);
+    web::PagePrinting printing(&view);
     const QString pdf = dir.filePath("page.pdf");
     printing.printer().setOutputFormat(QPrinter::PdfFormat);
     printing.printer().setOutputFileName(pdf);
-    QSignalSpy printed(&printing, &viewer::PagePrinting::printed);
+    QSignalSpy printed(&printing, &web::PagePrinting::printed);
     whenModal([](QDialog *dialog) { dialog->accept(); });
     printing.print();
     ASSERT_TRUE(printed.wait(30000));
@@ -62,7 +62,7 @@ TEST_F(PagePrintingTest, ConfirmedPrintDialogPrintsThePageWithTheKeptPrinter)
 
 TEST_F(PagePrintingTest, CancelledPrintDialogPrintsNothing)
 {
-    viewer::PagePrinting printing(&view);
+    web::PagePrinting printing(&view);
     const QString pdf = dir.filePath("never.pdf");
     printing.printer().setOutputFormat(QPrinter::PdfFormat);
     printing.printer().setOutputFileName(pdf);

@@ -8,7 +8,7 @@ class QPrinter;
 class QWebEngineView;
 class QWidget;
 
-namespace viewer {
+namespace web {
 
 // Printing of the page a web view shows: "打印(&P)" (the print dialog, then the page),
 // "打印预览" and "打印设置". The printer and its page setup are kept between commands.

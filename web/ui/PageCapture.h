@@ -12,7 +12,7 @@ class QTimer;
 class QWebEngineView;
 class QWidget;
 
-namespace viewer {
+namespace web {
 
 // The web view inside a window whose size the capture changes: the window itself when it is a
 // view, else its first view child at any depth; nullptr when it has none.
@@ -24,7 +24,10 @@ QWebEngineView *FindDocumentWindow(QWidget *form);
 class PageCapture : public QObject {
     Q_OBJECT
 public:
-    explicit PageCapture(QWebEngineView *view, QObject *parent = nullptr);
+    // Writes a captured page to a file; true when the file was written.
+    using PictureWriter = std::function<bool(const QImage &page, const QString &target)>;
+
+    PageCapture(QWebEngineView *view, PictureWriter write, QObject *parent = nullptr);
 
     // Called with true when a capture starts and false when it ends (the viewer disables its
     // slideshow button meanwhile).
@@ -39,8 +42,8 @@ public:
     // another capture runs is refused at once.
     void grabWholePage(std::function<void(const QImage &page)> done);
 
-    // Grabs the page and writes it to target as a JPEG of quality 80; done receives whether the
-    // file was written.
+    // Grabs the page and writes it to target with the capture's writer (after a beep); done
+    // receives whether the file was written.
     void captureToFile(const QString &target, std::function<void(bool written)> done = {});
 
 signals:
@@ -52,6 +55,7 @@ private:
     void finish(const QImage &page);
 
     QPointer<QWebEngineView> m_view;
+    PictureWriter m_write;
     QTimer *m_poll = nullptr;
     bool m_busy = false;
     int m_pollsLeft = 0;
