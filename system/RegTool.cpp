@@ -1,8 +1,8 @@
 #include "system/RegTool.h"
 
+#include "common/Files.h"
 #include "common/RegEditText.h"
 #include "common/Registry.h"
-#include "common/TextCodec.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "system/ShellIntegration.h"
 
+#include "common/Files.h"
 #include "common/Paths.h"
 #include "common/Settings.h"
-#include "common/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,10 +17,7 @@ namespace {
 
     QString dataHome()
     {
-        const QString value = qEnvironmentVariable("XDG_DATA_HOME");
-        if (!value.isEmpty() && QDir::isAbsolutePath(value))
-            return common::withTrailingSlash(value);
-        return QDir::homePath() + QStringLiteral("/.local/share/");
+        return common::xdgFolder(common::XdgFolder::Data);
     }
 
     // A desktop-entry Exec argument in double quotes, with the characters the format reserves escaped.
