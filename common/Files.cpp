@@ -51,7 +51,7 @@ namespace {
         bool create(const QByteArray &target, mode_t mode, QString *error)
         {
             const qsizetype cut = target.lastIndexOf('/');
-            const QByteArray folder = cut < 0 ? QByteArray(".") : target.left(cut + 1);
+            const QByteArray folder = cut < 0 ? QByteArray("./") : target.left(cut + 1);
             // Long names are shortened so the temporary name stays within the 255-byte limit.
             const QByteArray name = target.mid(cut + 1).left(200);
             for (int attempt = 0; attempt < 100; ++attempt) {

@@ -667,6 +667,10 @@ RegistryHive &processHive()
                 qUtf8Printable(path),
                 qUtf8Printable(error));
             s_processHive = RegistryHive::openInMemory();
+        } else if (s_processHive->isReadOnly()) {
+            std::fprintf(stderr,
+                "Velmora: the registry hive %s is read-only; settings changed in this run are not kept.\n",
+                qUtf8Printable(path));
         }
     }
     return *s_processHive;
