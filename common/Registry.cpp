@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <mutex>
@@ -444,8 +445,20 @@ namespace {
                 m_failure.note(m_db, SQLITE_READONLY);
                 return false;
             }
-            if (!execText("BEGIN IMMEDIATE"))
+            // Once a write has waited out the lock, the writes that follow at once (a burst of
+            // settings at start-up) try once instead of each waiting the whole time again.
+            const auto now = std::chrono::steady_clock::now();
+            const bool wait = now >= m_noWaitUntil;
+            if (!wait)
+                sqlite3_busy_timeout(m_db, 0);
+            const bool begun = execText("BEGIN IMMEDIATE");
+            if (!wait)
+                sqlite3_busy_timeout(m_db, kLockTimeoutMs);
+            if (!begun) {
+                if (wait && (m_failure.code & 0xFF) == SQLITE_BUSY)
+                    m_noWaitUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockTimeoutMs);
                 return false;
+            }
             ++m_depth;
             const bool ok = body();
             --m_depth;
@@ -508,6 +521,7 @@ namespace {
         bool m_inMemory = false;
         bool m_readOnly = false;
         int m_depth = 0;
+        std::chrono::steady_clock::time_point m_noWaitUntil;
         mutable std::recursive_mutex m_mutex;
         mutable QHash<const char *, sqlite3_stmt *> m_statements;
         mutable Failure m_failure;
