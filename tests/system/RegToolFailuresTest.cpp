@@ -83,6 +83,18 @@ TEST(RegToolFailures, ExportOntoAFullDiskFailsAndKeepsTheOldFile)
     EXPECT_TRUE(run.err.contains(QStringLiteral("No space left"))) << qPrintable(run.err);
     EXPECT_TRUE(run.out.isEmpty()) << qPrintable(run.out);
     EXPECT_EQ(readAll(file), old);
+
+    // The program itself, as a user runs it.
+    const QString tool = toolPath();
+    if (!QFileInfo(tool).isExecutable())
+        GTEST_SKIP() << "velmora-reg is not built at " << qPrintable(tool);
+    QProcess child;
+    child.start(tool, { QStringLiteral("--hive"), hive, QStringLiteral("export"), kKey, file });
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitCode(), 1);
+    EXPECT_TRUE(child.readAllStandardError().startsWith("ERROR: Cannot write "));
+    EXPECT_TRUE(child.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(readAll(file), old);
 }
 
 TEST(RegToolFailures, ALockedHiveIsReadAtOnceAndWritesFailWithAReason)
