@@ -80,7 +80,7 @@ namespace {
                 if (written < 0) {
                     if (errno == EINTR)
                         continue;
-                    return failWithErrno(error, QStringLiteral("cannot write"), errno);
+                    return fail(error, errorText(errno));
                 }
                 data += written;
                 size -= size_t(written);
@@ -92,12 +92,12 @@ namespace {
         bool commit(const QByteArray &target, WriteFlags flags, QString *error)
         {
             if (!flags.testFlag(WriteFlag::NoSync) && ::fsync(m_fd) != 0)
-                return failWithErrno(error, QStringLiteral("cannot write"), errno);
+                return fail(error, errorText(errno));
             const int fd = m_fd;
             m_fd = -1;
             // close reports late write errors on some file systems (NFS, quotas).
             if (::close(fd) != 0 && errno != EINTR)
-                return failWithErrno(error, QStringLiteral("cannot write"), errno);
+                return fail(error, errorText(errno));
             if (::rename(m_path.constData(), target.constData()) != 0)
                 return failWithErrno(error, QStringLiteral("cannot replace %1").arg(QFile::decodeName(target)), errno);
             m_path.clear();
@@ -118,9 +118,8 @@ namespace {
         QByteArray m_path;
     };
 
-    // The path the data really goes to, and the mode to give it; false when the target is
-    // something that must not be replaced by a regular file.
-    // existingMode is -1 for a new file.
+    // The path the data really goes to, and the mode of the file it replaces (-1 for a new file);
+    // false when the target is something that must not be replaced by a regular file.
     bool resolveTarget(const QString &path, WriteFlags flags, QByteArray &target, int &existingMode, QString *error)
     {
         if (path.isEmpty())
