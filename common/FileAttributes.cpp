@@ -1,5 +1,6 @@
 #include "common/FileAttributes.h"
 
+#include "common/Files.h"
 #include "common/TextCodec.h"
 
 #include <QFile>

@@ -1,22 +1,33 @@
 #include "common/Paths.h"
 
+#include "common/Files.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <cstdio>
+#include <mutex>
 
 namespace common {
 
 namespace {
 
-    QString xdgFolder(const char *variable, const QString &fallbackBelowHome)
+    // Folders already reported as unfit for pages, so each is named once on standard error.
+    std::mutex s_reportedMutex;
+    QSet<QString> s_reported;
+
+    void reportOnce(const QString &key, const QString &message)
     {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty() && QDir::isAbsolutePath(value))
-            return withTrailingSlash(value);
-        return withTrailingSlash(QDir::homePath() + QLatin1Char('/') + fallbackBelowHome);
+        std::lock_guard lock(s_reportedMutex);
+        if (s_reported.contains(key))
+            return;
+        s_reported.insert(key);
+        std::fprintf(stderr, "Velmora: %s\n", qUtf8Printable(message));
     }
 
 }
@@ -49,7 +60,7 @@ QString dataFolder()
     const QString portable = programFolder() + QStringLiteral("Velmora/");
     if (QFileInfo(portable).isDir())
         return portable;
-    return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")) + QStringLiteral("Velmora/");
+    return xdgFolder(XdgFolder::Data) + QStringLiteral("Velmora/");
 }
 
 QString defaultDownloadFolder()
@@ -59,24 +70,37 @@ QString defaultDownloadFolder()
 
 QString configFolder()
 {
-    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("Velmora/");
+    return xdgFolder(XdgFolder::Config) + QStringLiteral("Velmora/");
 }
 
 QString pageFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString folder = (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        ? withTrailingSlash(runtime) + QStringLiteral("Velmora/")
-        : dataFolder() + QStringLiteral("pages/");
-    if (!QFileInfo(folder).isDir())
-        QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return folder;
+    const QString runtime = xdgFolder(XdgFolder::Runtime);
+    const QString fallback = dataFolder() + QStringLiteral("pages/");
+    QString runtimeProblem;
+    if (!runtime.isEmpty()) {
+        const QString folder = runtime + QStringLiteral("Velmora/");
+        if (ensurePrivateFolder(folder, &runtimeProblem))
+            return folder;
+    }
+    QString fallbackProblem;
+    if (ensurePrivateFolder(fallback, &fallbackProblem)) {
+        if (!runtimeProblem.isEmpty())
+            reportOnce(runtimeProblem,
+                QStringLiteral("the page folder is not private (%1); pages are written to %2 instead.")
+                    .arg(runtimeProblem, fallback));
+        return fallback;
+    }
+    const QString problems =
+        runtimeProblem.isEmpty() ? fallbackProblem : runtimeProblem + QStringLiteral("; ") + fallbackProblem;
+    reportOnce(problems, QStringLiteral("no private folder for pages (%1); pages cannot be shown.").arg(problems));
+    return {};
 }
 
 QString pageFilePath(const QString &fileName)
 {
-    return pageFolder() + fileName;
+    const QString folder = pageFolder();
+    return folder.isEmpty() ? QString() : folder + fileName;
 }
 
 QString localPathFromUrlText(const QString &urlText)

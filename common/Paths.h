@@ -21,10 +21,14 @@ QString defaultDownloadFolder();
 QString configFolder();
 
 // Private folder for generated pages: $XDG_RUNTIME_DIR/Velmora/ when XDG_RUNTIME_DIR is set,
-// else dataFolder() + "pages/". Created with mode 0700 on first use.
+// else dataFolder() + "pages/". Created with mode 0700 on first use. A folder that is a link,
+// belongs to another user or is open to others is never used (nor changed): the data folder's
+// "pages/" is used instead, and the reason is said once on standard error. Empty when neither
+// folder is fit.
 QString pageFolder();
 
-// The full path of a generated page file ("Tpc.htm", "Quodra.htm", "img.htm").
+// The full path of a generated page file ("Tpc.htm", "Quodra.htm", "img.htm"); empty when there
+// is no page folder.
 QString pageFilePath(const QString &fileName);
 
 // The user's Pictures folder, else the home folder: the default folder where the original

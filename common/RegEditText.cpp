@@ -193,6 +193,9 @@ namespace {
                 return fail(error, index, QStringLiteral("\"%1\" does not start with a known root key").arg(name));
             if (remove && parsed->second.isEmpty())
                 return fail(error, index, QStringLiteral("a root key cannot be deleted"));
+            QString problem;
+            if (!checkKeyPath(parsed->second, &problem))
+                return fail(error, index, problem);
             m_key = remove ? std::nullopt : std::optional(*parsed);
             m_operations.append(KeyLine { parsed->first, parsed->second, remove });
             return true;
@@ -376,26 +379,33 @@ std::optional<RegEditImportSummary> importRegEditText(RegistryHive &hive, const 
     if (!operations)
         return std::nullopt;
 
+    // One transaction for the whole text: a full disk, a lock held too long or the end of the
+    // process half way leaves the hive as it was.
     RegEditImportSummary summary;
-    bool ok = true;
-    for (const Operation &operation : *operations) {
-        if (const auto *key = std::get_if<KeyLine>(&operation)) {
-            if (key->remove)
-                hive.deleteKey(key->root, key->path, true);
-            else if (!key->path.isEmpty())
-                ok = hive.createKey(key->root, key->path) && ok;
-            ++summary.keys;
-        } else if (const auto *value = std::get_if<ValueLine>(&operation)) {
-            if (value->remove)
-                hive.deleteValue(value->root, value->path, value->value.name);
-            else
-                ok = hive.setValue(value->root, value->path, value->value) && ok;
-            ++summary.values;
+    const bool ok = hive.runInTransaction([&] {
+        for (const Operation &operation : *operations) {
+            if (const auto *key = std::get_if<KeyLine>(&operation)) {
+                // Deleting what is not there is no error, but a failed write is.
+                if (key->remove ? !hive.deleteKey(key->root, key->path, true) && !hive.lastError().isEmpty()
+                                : !key->path.isEmpty() && !hive.createKey(key->root, key->path))
+                    return false;
+                ++summary.keys;
+            } else if (const auto *value = std::get_if<ValueLine>(&operation)) {
+                if (value->remove
+                        ? !hive.deleteValue(value->root, value->path, value->value.name) && !hive.lastError().isEmpty()
+                        : !hive.setValue(value->root, value->path, value->value))
+                    return false;
+                ++summary.values;
+            }
         }
-    }
+        return true;
+    });
     if (!ok) {
-        if (error)
-            *error = QStringLiteral("the registry could not be written");
+        if (error) {
+            const QString reason = hive.lastError();
+            *error = reason.isEmpty() ? QStringLiteral("the registry could not be written")
+                                      : QStringLiteral("the registry could not be written: %1").arg(reason);
+        }
         return std::nullopt;
     }
     return summary;

@@ -22,7 +22,9 @@ struct RegEditImportSummary {
 
 // Applies REGEDIT4 text (also "Windows Registry Editor Version 5.00" text) read as UTF-8,
 // GB18030 or UTF-16 with a byte-order mark. The whole text is checked first: on an error
-// nothing is changed and error says which line is wrong and why.
+// nothing is changed and error says which line is wrong and why (keys deeper than kMaxKeyDepth
+// or with longer names than kMaxKeyNameLength are refused). It is then applied as one
+// transaction: when a write fails (full disk, read-only or locked hive) nothing is changed.
 std::optional<RegEditImportSummary> importRegEditText(
     RegistryHive &hive, const QByteArray &bytes, QString *error = nullptr);
 

@@ -4,13 +4,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QUrl>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <mutex>
 #include <sqlite3.h>
-#include <thread>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace common {
 
@@ -75,8 +81,6 @@ namespace {
 
     // Marks our hives, so that another program's database is never taken for one and altered.
     constexpr int kApplicationId = 1448232263; // "VREG"
-    constexpr int kBusyTimeoutMs = 10000;
-    constexpr int kBusyRetries = 50;
 
     const char *const kSchema[] = {
         "CREATE TABLE IF NOT EXISTS reg_keys(id INTEGER PRIMARY KEY AUTOINCREMENT, parent INTEGER,"
@@ -88,22 +92,42 @@ namespace {
         " (2, NULL, 'HKEY_CURRENT_USER', '2'), (3, NULL, 'HKEY_LOCAL_MACHINE', '3')",
     };
 
-    bool isBusy(int code)
+    // The reason of a failed write, in the words a user understands.
+    QString failureText(sqlite3 *db, int code)
     {
-        return (code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED;
+        switch (code & 0xFF) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return QStringLiteral("the registry hive is locked by another program (gave up after %1 s)")
+                .arg(RegistryHive::kLockTimeoutMs / 1000.0);
+        case SQLITE_READONLY:
+            return QStringLiteral("the registry hive is read-only");
+        case SQLITE_FULL:
+            return QStringLiteral("the disk is full");
+        default:
+            return QString::fromUtf8(sqlite3_errmsg(db));
+        }
     }
 
-    void pauseBeforeRetry()
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    // The first error of the current write; cleared when a write starts.
+    struct Failure {
+        int code = SQLITE_OK;
+        QString text;
+        void note(sqlite3 *db, int result)
+        {
+            if (code == SQLITE_OK) {
+                code = result;
+                text = failureText(db, result);
+            }
+        }
+    };
 
     // A prepared statement from the hive's cache; reset and unbound when it goes out of scope.
     class Query {
     public:
-        Query(sqlite3_stmt *statement, bool *busy)
+        Query(sqlite3_stmt *statement, Failure *failure)
             : m_statement(statement)
-            , m_busy(busy)
+            , m_failure(failure)
         {
         }
         ~Query()
@@ -116,7 +140,6 @@ namespace {
         Query(const Query &) = delete;
         Query &operator=(const Query &) = delete;
 
-        bool isValid() const { return m_statement != nullptr; }
         Query &bind(int index, qint64 number)
         {
             sqlite3_bind_int64(m_statement, index, number);
@@ -133,19 +156,14 @@ namespace {
             sqlite3_bind_blob(m_statement, index, data.constData(), int(data.size()), SQLITE_TRANSIENT);
             return *this;
         }
-        // SQLITE_ROW, SQLITE_DONE or an error code; waits out a busy database a while.
+        // SQLITE_ROW, SQLITE_DONE or an error code, which is noted as the failure.
         int step()
         {
             if (!m_statement)
                 return SQLITE_ERROR;
-            int code = sqlite3_step(m_statement);
-            for (int attempt = 0; isBusy(code) && attempt < kBusyRetries; ++attempt) {
-                sqlite3_reset(m_statement);
-                pauseBeforeRetry();
-                code = sqlite3_step(m_statement);
-            }
-            if (isBusy(code))
-                *m_busy = true;
+            const int code = sqlite3_step(m_statement);
+            if (code != SQLITE_ROW && code != SQLITE_DONE)
+                m_failure->note(sqlite3_db_handle(m_statement), code);
             return code;
         }
         bool run()
@@ -167,7 +185,7 @@ namespace {
 
     private:
         sqlite3_stmt *m_statement = nullptr;
-        bool *m_busy = nullptr;
+        Failure *m_failure = nullptr;
     };
 
     class SqliteHive final : public RegistryHive {
@@ -184,39 +202,58 @@ namespace {
             sqlite3_close(m_db);
         }
 
-        // Creates the tables if needed and reads them once, so a damaged file is found here.
+        // Creates the tables when they are missing and reads them once, so a damaged file is
+        // found here. A hive that has its tables is only read.
         bool initialise(QString *error)
         {
             std::lock_guard lock(m_mutex);
+            m_readOnly = sqlite3_db_readonly(m_db, "main") == 1;
             int applicationId = 0;
             int tableCount = 0;
+            int ourTables = 0;
             {
                 Query idQuery(prepared("PRAGMA application_id"));
                 if (idQuery.step() != SQLITE_ROW)
                     return fail(error);
                 applicationId = int(idQuery.integer(0));
-                Query countQuery(prepared("SELECT count(*) FROM sqlite_master"));
+                Query countQuery(prepared("SELECT count(*), count(CASE WHEN name IN ('reg_keys', 'reg_values',"
+                                          " 'reg_keys_parent') THEN 1 END) FROM sqlite_master"));
                 if (countQuery.step() != SQLITE_ROW)
                     return fail(error);
                 tableCount = int(countQuery.integer(0));
+                ourTables = int(countQuery.integer(1));
             }
             if (tableCount > 0 && applicationId != kApplicationId) {
                 if (error)
                     *error = QStringLiteral("the file is a database of another program, not a registry hive");
                 return false;
             }
-            if (!m_inMemory && !exec("PRAGMA journal_mode=WAL"))
-                return fail(error);
             exec("PRAGMA synchronous=NORMAL");
-            const bool created = transaction([this] {
-                for (const char *sql : kSchema) {
-                    if (!exec(sql))
-                        return false;
+            const bool complete = ourTables == 3;
+            if (!m_inMemory && !complete) {
+                QString mode;
+                {
+                    Query journal(prepared("PRAGMA journal_mode"));
+                    if (journal.step() == SQLITE_ROW)
+                        mode = journal.text(0);
                 }
-                return exec("PRAGMA application_id=1448232263");
-            });
-            if (!created)
-                return fail(error);
+                if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 && !exec("PRAGMA journal_mode=WAL"))
+                    return fail(error);
+            }
+            if (!complete) {
+                const bool created = transaction([this] {
+                    for (const char *sql : kSchema) {
+                        if (!exec(sql))
+                            return false;
+                    }
+                    return exec("PRAGMA application_id=1448232263");
+                });
+                if (!created) {
+                    if (error)
+                        *error = m_failure.text.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(m_db)) : m_failure.text;
+                    return false;
+                }
+            }
             Query check(prepared("SELECT count(*) FROM reg_keys WHERE parent IS NULL"));
             if (check.step() != SQLITE_ROW || check.integer(0) != 3) {
                 if (error)
@@ -227,6 +264,19 @@ namespace {
         }
 
         bool isInMemory() const override { return m_inMemory; }
+        bool isReadOnly() const override { return m_readOnly; }
+
+        QString lastError() const override
+        {
+            std::lock_guard lock(m_mutex);
+            return m_failure.text;
+        }
+
+        bool runInTransaction(const std::function<bool()> &body) override
+        {
+            std::lock_guard lock(m_mutex);
+            return transaction(body);
+        }
 
         bool createKey(RegRoot root, const QString &keyPath) override
         {
@@ -354,7 +404,7 @@ namespace {
             sqlite3_stmt *&cached = m_statements[sql];
             if (!cached && sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &cached, nullptr) != SQLITE_OK)
                 cached = nullptr;
-            return Query(cached, &m_busy);
+            return Query(cached, &m_failure);
         }
 
         bool exec(const char *sql)
@@ -363,37 +413,61 @@ namespace {
             return query.run();
         }
 
-        // Runs body in its own short write transaction; a busy database is waited for and the
-        // whole transaction retried, so concurrent writers in other processes lose nothing.
+        bool execText(const char *sql)
+        {
+            const int code = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+            if (code != SQLITE_OK)
+                m_failure.note(m_db, code);
+            return code == SQLITE_OK;
+        }
+
+        // Runs body in a write transaction. Taking the write lock waits at most kLockTimeoutMs
+        // (SQLite's busy handler); after that the write fails and says why. Inside another
+        // transaction of this hive the body runs in a savepoint, so the outer one decides.
         template <typename Body> bool transaction(Body body)
         {
-            for (int attempt = 0; attempt < kBusyRetries; ++attempt) {
-                const int begin = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-                if (isBusy(begin)) {
-                    pauseBeforeRetry();
-                    continue;
-                }
-                if (begin != SQLITE_OK)
+            if (m_depth > 0) {
+                // A failed write may have ended the outer transaction already: never go on
+                // writing outside of it.
+                if (sqlite3_get_autocommit(m_db) || m_failure.code != SQLITE_OK || !execText("SAVEPOINT inner"))
                     return false;
-                m_busy = false;
+                ++m_depth;
                 const bool ok = body();
-                if (!ok) {
-                    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-                    if (m_busy) {
-                        pauseBeforeRetry();
-                        continue;
-                    }
+                --m_depth;
+                if (sqlite3_get_autocommit(m_db))
                     return false;
-                }
-                const int commit = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-                if (commit == SQLITE_OK)
-                    return true;
-                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-                if (!isBusy(commit))
-                    return false;
-                pauseBeforeRetry();
+                if (!ok)
+                    execText("ROLLBACK TO inner");
+                return execText("RELEASE inner") && ok;
             }
-            return false;
+            m_failure = Failure();
+            if (m_readOnly) {
+                m_failure.note(m_db, SQLITE_READONLY);
+                return false;
+            }
+            // Once a write has waited out the lock, the writes that follow at once (a burst of
+            // settings at start-up) try once instead of each waiting the whole time again.
+            const auto now = std::chrono::steady_clock::now();
+            const bool wait = now >= m_noWaitUntil;
+            if (!wait)
+                sqlite3_busy_timeout(m_db, 0);
+            const bool begun = execText("BEGIN IMMEDIATE");
+            if (!wait)
+                sqlite3_busy_timeout(m_db, kLockTimeoutMs);
+            if (!begun) {
+                if (wait && (m_failure.code & 0xFF) == SQLITE_BUSY)
+                    m_noWaitUntil = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockTimeoutMs);
+                return false;
+            }
+            ++m_depth;
+            const bool ok = body();
+            --m_depth;
+            if (!ok || !execText("COMMIT")) {
+                if (!sqlite3_get_autocommit(m_db))
+                    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+                return false;
+            }
+            return true;
         }
 
         qint64 findKey(RegRoot root, const QString &keyPath) const
@@ -409,10 +483,22 @@ namespace {
         // The id of the key, created with every missing parent; 0 on failure. Inside a transaction.
         qint64 ensureKey(RegRoot root, const QString &keyPath)
         {
+            QString problem;
+            if (!checkKeyPath(keyPath, &problem)) {
+                m_failure.code = SQLITE_CONSTRAINT;
+                m_failure.text = problem;
+                return 0;
+            }
             const QStringList parts = pathParts(keyPath);
+            // Most writes go to a key that is already there.
+            if (const qint64 existing = findKey(root, keyPath); existing > 0)
+                return existing;
             qint64 parent = rootInfo(root).rowId;
+            QString path = QString::number(parent) + QLatin1Char('\\');
             for (qsizetype i = 0; i < parts.size(); ++i) {
-                const QString path = storedPath(root, parts.mid(0, i + 1));
+                if (i > 0)
+                    path += QLatin1Char('\\');
+                path += parts[i].toCaseFolded();
                 Query insert(prepared("INSERT OR IGNORE INTO reg_keys(parent, name, path) VALUES (?1, ?2, ?3)"));
                 if (!insert.bind(1, parent).bind(2, parts[i]).bind(3, path).run())
                     return 0;
@@ -433,27 +519,68 @@ namespace {
 
         sqlite3 *m_db = nullptr;
         bool m_inMemory = false;
-        mutable std::mutex m_mutex;
+        bool m_readOnly = false;
+        int m_depth = 0;
+        std::chrono::steady_clock::time_point m_noWaitUntil;
+        mutable std::recursive_mutex m_mutex;
         mutable QHash<const char *, sqlite3_stmt *> m_statements;
-        mutable bool m_busy = false;
+        mutable Failure m_failure;
     };
 
-    std::unique_ptr<RegistryHive> openHive(const QString &path, bool inMemory, QString *error)
+    // A file name as an SQLite URI, for the options only a URI can give.
+    QByteArray uriFor(const QString &path, const char *options)
+    {
+        return "file:" + QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/") + '?' + options;
+    }
+
+    std::unique_ptr<RegistryHive> openConnection(const QByteArray &name, int flags, bool inMemory, QString *error)
     {
         sqlite3 *db = nullptr;
-        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
-        const QByteArray name = inMemory ? QByteArray(":memory:") : QFile::encodeName(path);
-        if (sqlite3_open_v2(name.constData(), &db, flags, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(name.constData(), &db, flags | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK) {
             if (error)
                 *error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
             sqlite3_close(db);
             return nullptr;
         }
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_busy_timeout(db, RegistryHive::kLockTimeoutMs);
         auto hive = std::make_unique<SqliteHive>(db, inMemory);
         if (!hive->initialise(error))
             return nullptr;
         return hive;
+    }
+
+    // Refuses what must never be handed to SQLite (a device, a folder, a link to nothing),
+    // creates a missing hive file with mode 0600 and takes group and other access from an
+    // existing one of ours.
+    bool prepareHiveFile(const QString &path, bool &writable, QString *error)
+    {
+        const QByteArray native = QFile::encodeName(path);
+        struct stat st { };
+        if (::lstat(native.constData(), &st) != 0) {
+            if (errno != ENOENT) {
+                if (error)
+                    *error = QString::fromStdString(std::generic_category().message(errno));
+                return false;
+            }
+            const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0) {
+                if (error)
+                    *error = QString::fromStdString(std::generic_category().message(errno));
+                return false;
+            }
+            ::close(fd);
+            writable = true;
+            return true;
+        }
+        if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (error)
+                *error = QStringLiteral("%1 is not a regular file").arg(path);
+            return false;
+        }
+        if (st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+            ::chmod(native.constData(), st.st_mode & 07700);
+        writable = ::access(native.constData(), W_OK) == 0;
+        return true;
     }
 
     std::mutex s_processHiveMutex;
@@ -468,12 +595,48 @@ std::unique_ptr<RegistryHive> RegistryHive::open(const QString &path, QString *e
             *error = QStringLiteral("no file name");
         return nullptr;
     }
-    return openHive(path, false, error);
+    bool writable = false;
+    if (!prepareHiveFile(path, writable, error))
+        return nullptr;
+    if (writable)
+        return openConnection(QFile::encodeName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, false, error);
+    // A hive that cannot be written (a read-only mount, a write-protected file) is read as it
+    // stands: without its shared-memory file SQLite could not read a WAL hive at all.
+    auto hive = openConnection(QFile::encodeName(path), SQLITE_OPEN_READONLY, false, nullptr);
+    if (hive)
+        return hive;
+    return openConnection(uriFor(path, "immutable=1"), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, false, error);
 }
 
 std::unique_ptr<RegistryHive> RegistryHive::openInMemory()
 {
-    return openHive(QString(), true, nullptr);
+    return openConnection(QByteArray(":memory:"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, true, nullptr);
+}
+
+bool checkKeyPath(const QString &keyPath, QString *error)
+{
+    int depth = 0;
+    qsizetype length = 0;
+    for (qsizetype i = 0; i <= keyPath.size(); ++i) {
+        if (i < keyPath.size() && keyPath[i] != QLatin1Char('\\')) {
+            ++length;
+            continue;
+        }
+        if (length > kMaxKeyNameLength) {
+            if (error)
+                *error = QStringLiteral("a key name of %1 characters is too long; at most %2 are allowed")
+                             .arg(length)
+                             .arg(kMaxKeyNameLength);
+            return false;
+        }
+        if (length > 0 && ++depth > kMaxKeyDepth) {
+            if (error)
+                *error = QStringLiteral("the key is more than %1 levels deep").arg(kMaxKeyDepth);
+            return false;
+        }
+        length = 0;
+    }
+    return true;
 }
 
 std::optional<std::pair<RegRoot, QString>> parseKeyName(const QString &fullKey)
@@ -501,10 +664,16 @@ RegistryHive &processHive()
         const QString folder = configFolder();
         const QString path = folder + QStringLiteral("registry.db");
         QString error;
-        if (!QDir().mkpath(folder))
+        if (!QDir().mkpath(folder)) {
             error = QStringLiteral("its folder %1 cannot be created").arg(folder);
-        else
+        } else {
+            // The settings are the user's own business: the folder is closed to others.
+            const QByteArray native = QFile::encodeName(folder);
+            struct stat st { };
+            if (::stat(native.constData(), &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) != 0)
+                ::chmod(native.constData(), 0700);
             s_processHive = RegistryHive::open(path, &error);
+        }
         if (!s_processHive) {
             std::fprintf(stderr,
                 "Velmora: the registry hive %s cannot be used (%s); settings are kept in memory for this "
@@ -512,6 +681,10 @@ RegistryHive &processHive()
                 qUtf8Printable(path),
                 qUtf8Printable(error));
             s_processHive = RegistryHive::openInMemory();
+        } else if (s_processHive->isReadOnly()) {
+            std::fprintf(stderr,
+                "Velmora: the registry hive %s is read-only; settings changed in this run are not kept.\n",
+                qUtf8Printable(path));
         }
     }
     return *s_processHive;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -27,20 +28,42 @@ struct RegValue {
     bool operator==(const RegValue &) const = default;
 };
 
+// The deepest key and the longest key name (one level) a hive takes.
+constexpr int kMaxKeyDepth = 512;
+constexpr int kMaxKeyNameLength = 255;
+
+// False with the reason when the key path (below its root) is deeper than kMaxKeyDepth levels
+// or has a level longer than kMaxKeyNameLength characters. Linear in the length of the path.
+bool checkKeyPath(const QString &keyPath, QString *error = nullptr);
+
 // One registry hive: three roots, keys addressed by paths with "\" between their parts
 // (leading, trailing and doubled separators are ignored), key paths and value names compared
-// without regard to letter case. Backed by SQLite (WAL journal, busy timeout), so several
-// processes may use one hive file at once.
+// without regard to letter case. Backed by SQLite (WAL journal), so several processes may use
+// one hive file at once: reads never wait for a writer, and a write waits at most
+// kLockTimeoutMs for another process's write to end, then fails and says so in lastError().
 class RegistryHive {
 public:
+    static constexpr int kLockTimeoutMs = 2000;
+
     virtual ~RegistryHive() = default;
 
-    // Opens or creates the hive file; nullptr and an error text when the file cannot be used
-    // (not a database, unreadable). A damaged file is never overwritten.
+    // Opens or creates the hive file (created with mode 0600); nullptr and an error text when the
+    // file cannot be used (not a database, unreadable, not a regular file). A damaged file is
+    // never overwritten, and opening a hive that has its tables writes nothing. A hive that
+    // cannot be written (a read-only mount) opens for reading.
     static std::unique_ptr<RegistryHive> open(const QString &path, QString *error = nullptr);
     static std::unique_ptr<RegistryHive> openInMemory();
 
     virtual bool isInMemory() const = 0;
+    virtual bool isReadOnly() const = 0;
+    // Why the last write of this hive failed ("the registry hive is read-only", "... is locked
+    // by another program", "the disk is full", a key too deep); empty after a write that worked
+    // or failed only because what it names does not exist.
+    virtual QString lastError() const = 0;
+    // Runs body as one transaction: every change it makes through this hive is kept, or none
+    // is (when body returns false, a write fails, or the process dies half way). Other threads
+    // of this process wait while it runs.
+    virtual bool runInTransaction(const std::function<bool()> &body) = 0;
     // Creates the key with every missing parent. False on an empty path or a failed write.
     virtual bool createKey(RegRoot root, const QString &keyPath) = 0;
     virtual bool keyExists(RegRoot root, const QString &keyPath) const = 0;

@@ -1,7 +1,5 @@
 #include "common/TextCodec.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringConverter>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -44,25 +42,6 @@ QString decodeText(const QByteArray &bytes)
     if (gb.isValid())
         return gb.decode(bytes);
     return QString::fromLatin1(bytes);
-}
-
-bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
-{
-    // A device, pipe or folder is never replaced by a regular file.
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile()) {
-        if (error)
-            *error = QStringLiteral("%1 is not a regular file").arg(path);
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
 }
 
 }

@@ -15,9 +15,4 @@ QByteArray encodeLocal(const QString &text);
 // else GB18030 (a superset of GBK), so files carried over from the Windows program still read.
 QString decodeText(const QByteArray &bytes);
 
-// Writes the whole file through a temporary file and a rename, so readers never see half of it.
-// Returns false (and leaves any old file as it was) when it cannot be written; an existing item
-// that is not a regular file (a device such as /dev/full, a folder) is refused.
-bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error = nullptr);
-
 }

@@ -1,8 +1,8 @@
 #include "system/RegTool.h"
 
+#include "common/Files.h"
 #include "common/RegEditText.h"
 #include "common/Registry.h"
-#include "common/TextCodec.h"
 
 #include <QFile>
 #include <QHash>
@@ -213,6 +213,10 @@ namespace {
         // Changes made to the in-memory stand-in for an unusable hive file would be lost on exit.
         bool hiveIsWritable()
         {
+            if (hive().isReadOnly()) {
+                fail(QStringLiteral("The registry hive is read-only, so nothing was changed."));
+                return false;
+            }
             if (!hive().isInMemory())
                 return true;
             fail(QStringLiteral("The registry hive file cannot be opened, so nothing was changed."));
@@ -246,8 +250,24 @@ namespace {
                     "Invalid key name \"%1\": it must start with HKEY_CLASSES_ROOT, HKEY_CURRENT_USER or "
                     "HKEY_LOCAL_MACHINE (HKCR, HKCU, HKLM).")
                          .arg(text));
+                return parsed;
+            }
+            QString problem;
+            if (!common::checkKeyPath(parsed->second, &problem)) {
+                fail(QStringLiteral("Invalid key name: %1.").arg(problem));
+                parsed.reset();
             }
             return parsed;
+        }
+
+        // A write that failed: the hive's reason when it has one (read-only, locked, full disk),
+        // else otherwise (what was named does not exist).
+        int writeFailed(const QString &otherwise)
+        {
+            const QString reason = hive().lastError();
+            if (reason.isEmpty())
+                return fail(otherwise);
+            return fail(QStringLiteral("The registry could not be written: %1.").arg(reason));
         }
 
         // The value name chosen by /v or /ve; nullopt when neither is given.
@@ -366,7 +386,7 @@ namespace {
             else if (!target->second.isEmpty())
                 ok = hive().createKey(target->first, target->second);
             if (!ok)
-                return fail(QStringLiteral("The registry could not be written."));
+                return writeFailed(QStringLiteral("The registry could not be written."));
             return succeed();
         }
 
@@ -386,19 +406,28 @@ namespace {
             if (!hive().keyExists(target->first, target->second))
                 return fail(kNotFound);
             if (args->has("va")) {
-                for (const RegValue &value : hive().values(target->first, target->second))
-                    hive().deleteValue(target->first, target->second, value.name);
+                const QList<RegValue> values = hive().values(target->first, target->second);
+                const bool ok = hive().runInTransaction([&] {
+                    for (const RegValue &value : values) {
+                        if (!hive().deleteValue(target->first, target->second, value.name)
+                            && !hive().lastError().isEmpty())
+                            return false;
+                    }
+                    return true;
+                });
+                if (!ok)
+                    return writeFailed(QStringLiteral("The registry could not be written."));
                 return succeed();
             }
             if (const auto name = valueName(*args)) {
                 if (!hive().deleteValue(target->first, target->second, *name))
-                    return fail(kNotFound);
+                    return writeFailed(kNotFound);
                 return succeed();
             }
             if (target->second.isEmpty())
                 return fail(QStringLiteral("A root key cannot be deleted."));
             if (!hive().deleteKey(target->first, target->second, true))
-                return fail(QStringLiteral("The key could not be deleted."));
+                return writeFailed(QStringLiteral("The key could not be deleted."));
             return succeed();
         }
 

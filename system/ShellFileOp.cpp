@@ -1,5 +1,7 @@
 #include "system/ShellFileOp.h"
 
+#include "common/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -68,15 +70,17 @@ namespace {
         const fs::file_status status = fs::symlink_status(source, error);
         if (error)
             return false;
+        if (status.type() == fs::file_type::regular)
+            return common::copyFileReplacing(QFile::decodeName(source.c_str()),
+                QFile::decodeName(target.c_str()),
+                nullptr,
+                common::WriteFlag::NoSync | common::WriteFlag::ReplaceLinks);
+        if (status.type() != fs::file_type::symlink)
+            return false;
         fs::path temporary = target;
         temporary += ".velmora-copy";
         fs::remove(temporary, error);
-        if (status.type() == fs::file_type::symlink)
-            fs::copy_symlink(source, temporary, error);
-        else if (status.type() == fs::file_type::regular)
-            fs::copy_file(source, temporary, error);
-        else
-            return false;
+        fs::copy_symlink(source, temporary, error);
         if (error) {
             fs::remove(temporary, error);
             return false;

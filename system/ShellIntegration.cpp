@@ -1,10 +1,10 @@
 #include "system/ShellIntegration.h"
 
 #include "common/Captions.h"
+#include "common/Files.h"
 #include "common/Paths.h"
 #include "common/Settings.h"
 #include "common/SettingsKeys.h"
-#include "common/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,10 +19,7 @@ namespace {
 
     QString dataHome()
     {
-        const QString value = qEnvironmentVariable("XDG_DATA_HOME");
-        if (!value.isEmpty() && QDir::isAbsolutePath(value))
-            return common::withTrailingSlash(value);
-        return QDir::homePath() + QStringLiteral("/.local/share/");
+        return common::xdgFolder(common::XdgFolder::Data);
     }
 
     // A desktop-entry Exec argument in double quotes, with the characters the format reserves escaped.

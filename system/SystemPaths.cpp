@@ -1,5 +1,6 @@
 #include "system/SystemPaths.h"
 
+#include "common/Files.h"
 #include "common/Paths.h"
 
 #include <QDir>
@@ -37,10 +38,7 @@ SystemPaths LoadSystemPaths()
     paths.systemFolder = QStringLiteral("/usr/bin/");
     paths.userName = accountName();
     paths.profileFolder = common::withTrailingSlash(QDir::homePath());
-    QString cacheHome = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (cacheHome.isEmpty() || !QDir::isAbsolutePath(cacheHome))
-        cacheHome = QDir::homePath() + QStringLiteral("/.cache");
-    paths.cacheFolder = common::withTrailingSlash(cacheHome) + QStringLiteral("Velmora/web/");
+    paths.cacheFolder = common::xdgFolder(common::XdgFolder::Cache) + QStringLiteral("Velmora/web/");
     return paths;
 }
 

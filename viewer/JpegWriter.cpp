@@ -1,44 +1,16 @@
 #include "viewer/JpegWriter.h"
 
+#include "common/Files.h"
+
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
-#include <QTemporaryFile>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace viewer {
-
-namespace {
-
-    // Writes beside the target and renames over it, so the file appears whole or not at all. Unlike
-    // common::writeFileAtomically it does not wait for the disk (no fsync): a picture is written
-    // once, not rewritten in place, and waiting would cost more than the encoding itself.
-    bool replaceFile(const QFileInfo &target, const QByteArray &data)
-    {
-        QTemporaryFile temporary(
-            target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-        if (!temporary.open() || temporary.write(data) != data.size() || !temporary.flush())
-            return false;
-        const QFile::Permissions permissions = target.exists()
-            ? target.permissions()
-            : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-        temporary.setPermissions(permissions);
-        std::error_code error;
-        std::filesystem::rename(QFile::encodeName(temporary.fileName()).toStdString(),
-            QFile::encodeName(target.absoluteFilePath()).toStdString(),
-            error);
-        if (error)
-            return false;
-        temporary.setAutoRemove(false);
-        return true;
-    }
-
-}
 
 bool SaveAsJpeg(const QImage &picture, const QString &path, int quality)
 {
@@ -76,7 +48,9 @@ bool SaveAsJpeg(const QImage &picture, const QString &path, int quality)
     if (!writer.write(rows))
         return false;
     buffer.close();
-    return replaceFile(existing, encoded);
+    // Written beside the target and renamed over it. No fsync: a picture is written once, not
+    // rewritten in place, and waiting for the disk would cost more than the encoding itself.
+    return common::writeFileAtomically(path, encoded, nullptr, common::WriteFlag::NoSync);
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "PictureSize.h"
 #include "common/FileAttributes.h"
+#include "common/Files.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/TextCodec.h"
@@ -277,10 +278,16 @@ QString thumbnailPageFilePath()
 
 bool writePageFile(const QString &path, const QString &html)
 {
-    common::setFileAttributes(path, common::AttrNormal);
-    if (!common::writeFileAtomically(path, common::encodeLocal(html)))
+    // The page is made again on every page turn and lives in a private folder: no fsync, and a
+    // link planted in its place is replaced, never written through.
+    if (!common::writeFileAtomically(
+            path, common::encodeLocal(html), nullptr, common::WriteFlag::NoSync | common::WriteFlag::ReplaceLinks))
         return false;
-    common::setFileAttributes(path, common::AttrHidden | common::AttrSystem);
+    // The new file carries no extended attribute yet, but its name usually stays listed in the
+    // folder's ".hidden" from the last page: the list is rewritten only when it lacks the name.
+    constexpr int kMarks = common::AttrHidden | common::AttrSystem;
+    if ((common::fileAttributes(path) & kMarks) != kMarks)
+        common::setFileAttributes(path, kMarks);
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "common/FileAttributes.h"
+#include "common/Files.h"
 #include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "common/platform/Desktop.h"

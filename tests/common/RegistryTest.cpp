@@ -153,7 +153,7 @@ TEST(RegistryHive, DeepTreesAreCreatedAndDeleted)
 {
     auto hive = memoryHive();
     QStringList parts;
-    for (int i = 0; i < 1500; ++i)
+    for (int i = 0; i < kMaxKeyDepth; ++i)
         parts.append(QStringLiteral("k%1").arg(i));
     const QString deep = parts.join(QLatin1Char('\\'));
     ASSERT_TRUE(hive->setValue(RegRoot::CurrentUser, deep, RegValue::fromDword(QStringLiteral("n"), 1)));

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace viewer;
 
@@ -350,6 +351,33 @@ TEST(ThumbnailPageFile, FailureIsReportedAndKeepsNothingHalfWritten)
     EXPECT_EQ(file.readAll(), QByteArray("keep"));
 }
 
+}
+
+// Turning pages rewrites the page, not the folder's ".hidden" list: after the first page the
+// list stays the very same file, and the page keeps both marks.
+TEST(ThumbnailPageFile, PageTurnsLeaveTheHiddenListAlone)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tpc.htm"));
+    const QString list = dir.filePath(QStringLiteral(".hidden"));
+    ASSERT_TRUE(writePageFile(path, QStringLiteral("<body>1")));
+    ASSERT_TRUE(QFileInfo::exists(list));
+    QFile listFile(list);
+    ASSERT_TRUE(listFile.open(QIODevice::ReadOnly));
+    const QByteArray listBytes = listFile.readAll();
+    listFile.close();
+    struct stat before { };
+    ASSERT_EQ(::stat(QFile::encodeName(list).constData(), &before), 0);
+    for (int page = 2; page <= 5; ++page) {
+        ASSERT_TRUE(writePageFile(path, QStringLiteral("<body>%1").arg(page)));
+        struct stat after { };
+        ASSERT_EQ(::stat(QFile::encodeName(list).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << page;
+        EXPECT_TRUE(common::fileAttributes(path) & common::AttrHidden);
+    }
+    ASSERT_TRUE(listFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(listFile.readAll(), listBytes);
+    EXPECT_EQ(listBytes, QByteArray("Tpc.htm\n"));
 }
 
 namespace {

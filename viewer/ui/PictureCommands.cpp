@@ -1,5 +1,6 @@
 #include "viewer/ui/PictureCommands.h"
 
+#include "common/Files.h"
 #include "common/Registry.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
@@ -14,39 +15,11 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QUrl>
 
 namespace viewer {
 
 namespace {
-
-    // Copies through a file beside the target that is renamed into place, so a failed copy never
-    // leaves half a picture where the old one was.
-    bool copyFileReplacing(const QString &source, const QString &target)
-    {
-        QFile in(source);
-        if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
-            return false;
-        const QFileInfo existing(target);
-        if (existing.exists() && !existing.isFile())
-            return false;
-        QSaveFile out(target);
-        if (!out.open(QIODevice::WriteOnly))
-            return false;
-        QByteArray chunk;
-        while (!(chunk = in.read(1 << 20)).isEmpty()) {
-            if (out.write(chunk) != chunk.size()) {
-                out.cancelWriting();
-                return false;
-            }
-        }
-        if (in.error() != QFile::NoError) {
-            out.cancelWriting();
-            return false;
-        }
-        return out.commit();
-    }
 
 }
 
@@ -87,7 +60,7 @@ bool PictureCommands::savePictureCopy(const QString &path)
         return false;
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return true;
-    return copyFileReplacing(source, target);
+    return common::copyFileReplacing(source, target);
 }
 
 bool PictureCommands::deletePicture(const QString &path)
