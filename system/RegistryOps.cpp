@@ -2,11 +2,6 @@
 
 namespace sys {
 
-QString ReadRegString(common::RegRoot root, const QString &subKey, const QString &valueName)
-{
-    return ReadRegString(common::processHive(), root, subKey, valueName);
-}
-
 QString ReadRegString(
     const common::RegistryHive &hive, common::RegRoot root, const QString &subKey, const QString &valueName)
 {
@@ -18,11 +13,6 @@ QString ReadRegString(
     return end < 0 ? text : text.left(end);
 }
 
-void WriteRegString(common::RegRoot root, const QString &subKey, const QString &valueName, const QString &text)
-{
-    WriteRegString(common::processHive(), root, subKey, valueName, text);
-}
-
 void WriteRegString(common::RegistryHive &hive,
     common::RegRoot root,
     const QString &subKey,
@@ -30,11 +20,6 @@ void WriteRegString(common::RegistryHive &hive,
     const QString &text)
 {
     hive.setValue(root, subKey, common::RegValue::fromString(valueName, text));
-}
-
-void DeleteRegKey(common::RegRoot root, const QString &subKey)
-{
-    DeleteRegKey(common::processHive(), root, subKey);
 }
 
 void DeleteRegKey(common::RegistryHive &hive, common::RegRoot root, const QString &subKey)

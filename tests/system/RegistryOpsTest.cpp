@@ -86,15 +86,3 @@ TEST(RegistryStrings, DeleteRemovesOnlyAKeyWithoutSubkeys)
     EXPECT_TRUE(hive->keyExists(RegRoot::ClassesRoot, QStringLiteral("*\\shell")));
 }
 
-TEST(RegistryStrings, ProcessHiveOverloadsUseTheProcessHive)
-{
-    common::setProcessHive(common::RegistryHive::openInMemory());
-    sys::WriteRegString(
-        RegRoot::LocalMachine, QStringLiteral("Software\\CLASSES\\Drive\\shell\\see"), {}, QStringLiteral("Vistelle"));
-    EXPECT_EQ(sys::ReadRegString(RegRoot::LocalMachine, QStringLiteral("software\\classes\\drive\\shell\\see"), {}),
-        QStringLiteral("Vistelle"));
-    sys::DeleteRegKey(RegRoot::LocalMachine, QStringLiteral("Software\\CLASSES\\Drive\\shell\\see"));
-    EXPECT_FALSE(
-        common::processHive().keyExists(RegRoot::LocalMachine, QStringLiteral("Software\\CLASSES\\Drive\\shell\\see")));
-    common::setProcessHive(nullptr);
-}
