@@ -4,7 +4,7 @@
 
 namespace common {
 
-// The attribute bits of the Windows program: read-only 1, hidden 2, system 4; 0 is normal.
+// The program's file attribute bits: read-only 1, hidden 2, system 4; 0 is normal.
 enum FileAttribute : int { AttrNormal = 0, AttrReadOnly = 1, AttrHidden = 2, AttrSystem = 4 };
 
 // Read-only clears the owner's write bit; hidden lists the name in the parent folder's ".hidden"

@@ -31,8 +31,8 @@ QString pageFolder();
 // is no page folder.
 QString pageFilePath(const QString &fileName);
 
-// The user's Pictures folder, else the home folder: the default folder where the original
-// program used a drive root.
+// The user's Pictures folder, else the home folder: where the viewer starts before a folder is
+// chosen.
 QString defaultPicturesFolder();
 
 // The XDG desktop folder.

@@ -12,7 +12,7 @@ QString localCharsetName();
 QByteArray encodeLocal(const QString &text);
 
 // Bytes read from a file: UTF-8 when they are valid UTF-8 (a byte-order mark is dropped),
-// else GB18030 (a superset of GBK), so files carried over from the Windows program still read.
+// else GB18030 (a superset of GBK), so files written by older versions in GBK still read.
 QString decodeText(const QByteArray &bytes);
 
 }

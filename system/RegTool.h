@@ -5,7 +5,7 @@
 
 namespace sys {
 
-// The velmora-reg command in the style of the Windows reg command: query, add, delete, export
+// The velmora-reg command, with the verbs and key syntax users of reg know: query, add, delete, export
 // and import on the process hive, or on the hive file named by a leading "--hive FILE".
 // arguments are the command-line arguments without the program name. Results and
 // "The operation completed successfully." go to out; errors go to err as "ERROR: ..." lines.

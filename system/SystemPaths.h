@@ -7,8 +7,7 @@ namespace sys {
 // The handful of system places the suite's tools refer to, read once at start-up. Every folder
 // ends with "/".
 struct SystemPaths {
-    // Where the system keeps its own configuration: "/etc/". It stands where the Windows folder
-    // stood (the cookie files of the old system lived below it; nothing of ours does).
+    // Where the system keeps its own configuration: "/etc/" (nothing of ours lives below it).
     QString windowsFolder;
     // Where the system's programs live: "/usr/bin/".
     QString systemFolder;
