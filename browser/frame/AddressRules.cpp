@@ -45,7 +45,7 @@ QString shownAddress(const QString &address)
 
 bool isReopenableAddress(const QString &address)
 {
-    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QUrl url(address.trimmed(), QUrl::TolerantMode);
     if (!url.isValid())
         return false;
     const QString scheme = url.scheme().toLower();

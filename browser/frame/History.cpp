@@ -108,7 +108,8 @@ QString sanitizedHistoryLine(const QString &line)
 bool appendToDayFile(const QString &path, const QString &text, QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (QFileInfo::exists(path))
+    // Only a regular file carries the marks: a device or pipe given as the path is left alone.
+    if (QFileInfo(path).isFile())
         common::setFileAttributes(path, common::AttrNormal);
     QFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Append);
@@ -120,7 +121,7 @@ bool appendToDayFile(const QString &path, const QString &text, QString *error)
     }
     if (!ok && error)
         *error = file.errorString();
-    if (QFileInfo::exists(path))
+    if (QFileInfo(path).isFile())
         common::setFileAttributes(path, common::AttrHidden | common::AttrSystem);
     return ok;
 }
