@@ -1,6 +1,7 @@
+#include "browser/page/PageRules.h"
+
 #include "browser/frame/AddressRules.h"
 #include "browser/frame/History.h"
-#include "browser/page/PageRules.h"
 #include "browser/page/SearchSites.h"
 
 #include <QFile>
@@ -27,12 +28,16 @@ TEST(ProgressText, PercentagesAndTheEndOfLoading)
     };
     const Case cases[] = {
         { "end without a percentage", true, { { -1, 0, QStringLiteral("100%"), false } } },
-        { "end keeps the last percentage", false,
+        { "end keeps the last percentage",
+            false,
             { { 50, 100, QStringLiteral("50 %"), false }, { -1, 100, QStringLiteral("50 %"), false } } },
-        { "zero keeps the last percentage", false,
+        { "zero keeps the last percentage",
+            false,
             { { 40, 100, QStringLiteral("40 %"), false }, { 0, 100, QStringLiteral("40 %"), false } } },
-        { "above 100 empties the label", true,
-            { { 40, 100, QStringLiteral("40 %"), false }, { 150, 100, QString(), false },
+        { "above 100 empties the label",
+            true,
+            { { 40, 100, QStringLiteral("40 %"), false },
+                { 150, 100, QString(), false },
                 { -1, 100, QStringLiteral("100%"), false } } },
         { "exactly 100 starts saving", true, { { 100, 100, QStringLiteral("100 %"), true } } },
         { "100 without automatic saving", false, { { 100, 100, QStringLiteral("100 %"), false } } },
@@ -62,15 +67,31 @@ TEST(TitleRules, LabelsCaptionsAndHistoryRows)
         bool row;
     };
     const Case cases[] = {
-        { "blank page", QStringLiteral("about:blank"), QStringLiteral("about:blank"), QString(), TitleRules::kBlankToolTip,
+        { "blank page",
+            QStringLiteral("about:blank"),
+            QStringLiteral("about:blank"),
+            QString(),
+            TitleRules::kBlankToolTip,
             true },
-        { "no document title", QString(), QStringLiteral("https://a.example/"), QStringLiteral("https://a.example/"),
-            QStringLiteral("https://a.example/"), false },
-        { "history page", QStringLiteral("网站访问历史"), QStringLiteral("file:///h.html"), QStringLiteral("网站访问历史"),
-            QStringLiteral("网站访问历史"), false },
+        { "no document title",
+            QString(),
+            QStringLiteral("https://a.example/"),
+            QStringLiteral("https://a.example/"),
+            QStringLiteral("https://a.example/"),
+            false },
+        { "history page",
+            QStringLiteral("网站访问历史"),
+            QStringLiteral("file:///h.html"),
+            QStringLiteral("网站访问历史"),
+            QStringLiteral("网站访问历史"),
+            false },
         { "start page", QStringLiteral("Start"), start, QStringLiteral("Start"), QStringLiteral("Start"), false },
-        { "long title", QString(150, QLatin1Char('t')), QStringLiteral("https://a.example/"), QString(100, QLatin1Char('t')),
-            QString(100, QLatin1Char('t')), true },
+        { "long title",
+            QString(150, QLatin1Char('t')),
+            QStringLiteral("https://a.example/"),
+            QString(100, QLatin1Char('t')),
+            QString(100, QLatin1Char('t')),
+            true },
     };
     for (const Case &c : cases) {
         TitleRules rules;
