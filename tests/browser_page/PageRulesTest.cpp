@@ -2,6 +2,7 @@
 
 #include "browser/frame/AddressRules.h"
 #include "browser/frame/History.h"
+#include "browser/page/PageTimers.h"
 #include "browser/page/SearchSites.h"
 
 #include <QFile>
@@ -215,6 +216,44 @@ TEST(SearchSites, SafeModeForPagesAndPopups)
     EXPECT_FALSE(safeModeForPopup(true, QStringLiteral("https://image.so.com/i?q=x")));
     EXPECT_TRUE(safeModeForPopup(true, QStringLiteral("https://a.example/")));
     EXPECT_FALSE(safeModeForPopup(false, QStringLiteral("https://a.example/")));
+}
+
+TEST(PageTimers, SixPictureTicksAfterEachNavigation)
+{
+    for (const bool autoSave : { false, true }) {
+        SaveTicker ticker;
+        for (int round = 0; round < 2; ++round) {
+            for (int i = 1; i <= 6; ++i) {
+                const auto step = ticker.tick(autoSave);
+                EXPECT_EQ(step.save, autoSave);
+                EXPECT_EQ(step.count, !autoSave);
+                EXPECT_EQ(step.stopTimer, i == 6) << i;
+            }
+            ticker.rearm();
+            EXPECT_EQ(ticker.SaveTicks(), 0);
+        }
+    }
+}
+
+TEST(PageTimers, TheLoadWatchWaitsForAnAddressAndBringsAPopupForwardOnce)
+{
+    LoadWatch watch;
+    auto step = watch.tick(QString(), true, true);
+    EXPECT_TRUE(step.clearAddressBox);
+    EXPECT_TRUE(step.activateThisTab);
+    EXPECT_FALSE(step.stopTimer);
+    step = watch.tick(QString(), false, true);
+    EXPECT_FALSE(step.clearAddressBox);
+    EXPECT_FALSE(step.activateThisTab);
+    step = watch.tick(QStringLiteral("https://a.example/"), true, true);
+    EXPECT_TRUE(step.stopTimer);
+    EXPECT_TRUE(watch.LoadSettled());
+    step = watch.tick(QString(), true, true); // settled: only counts
+    EXPECT_FALSE(step.clearAddressBox);
+    EXPECT_EQ(watch.LoadTicks(), 4);
+
+    LoadWatch foreground;
+    EXPECT_FALSE(foreground.tick(QString(), true, false).activateThisTab);
 }
 
 }
