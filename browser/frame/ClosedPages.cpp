@@ -1,6 +1,7 @@
 #include "browser/frame/ClosedPages.h"
 
 #include "browser/frame/AddressRules.h"
+#include "browser/frame/History.h"
 #include "common/Settings.h"
 #include "common/SettingsKeys.h"
 
@@ -66,7 +67,7 @@ int ClosedPages::addMenuEntry(const QString &labelText, const QString &caption, 
     if (m_closedMenuIndex > kMenuItems - 2)
         m_closedMenuIndex = -1;
     ++m_closedMenuIndex;
-    m_items[size_t(m_closedMenuIndex)] = ClosedMenuItem { caption.left(kCaptionLength), address };
+    m_items[size_t(m_closedMenuIndex)] = ClosedMenuItem { leftCharacters(caption, kCaptionLength), address };
     return m_closedMenuIndex;
 }
 
@@ -83,7 +84,6 @@ std::optional<QString> ClosedPages::recordClosedPage(const QString &caption, con
     if (m_closedPageCount > kRingSize - 1)
         m_closedPageCount = 0;
     const QString entry = addressListEntry(caption, address);
-    m_closedPages[size_t(m_closedPageCount)] = entry;
     m_settings.save(kCancelPage, kCount, QString::number(m_closedPageCount));
     m_settings.save(kCancelPage, kPagePrefix + QString::number(m_closedPageCount), entry);
     return entry;
@@ -129,7 +129,6 @@ void ClosedPages::clear()
     m_items.fill(std::nullopt);
     m_closedMenuIndex = -1;
     m_closedPageCount = 0;
-    m_closedPages.fill(QString());
     m_settings.save(kCancelPage, kCount, QStringLiteral("0"));
     m_settings.removeSection(kCancelPage);
 }

@@ -87,7 +87,6 @@ private:
     int m_closedPageCount = 0;
     int m_closedMenuIndex = -1;
     std::array<std::optional<ClosedMenuItem>, kMenuItems> m_items;
-    std::array<QString, kRingSize + 1> m_closedPages; // this run's entries, by ring index
 };
 
 }

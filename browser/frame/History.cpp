@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace browser::frame {
 
 namespace {
@@ -49,6 +51,15 @@ QString historyPagePath(const QString &dataFolder, const QDate &date)
     return dataFolder + QStringLiteral("History/") + dayFileStem(date) + QStringLiteral(".html");
 }
 
+QString leftCharacters(const QString &text, int count)
+{
+    if (text.size() <= count)
+        return text;
+    if (count > 0 && text.at(count - 1).isHighSurrogate())
+        --count;
+    return text.left(std::max(0, count));
+}
+
 QString escapeHtml(const QString &text)
 {
     QString out;
@@ -82,7 +93,7 @@ QString visitTimeText(const QDateTime &when, const QLocale &locale)
 
 QString historyRow(const QString &timeText, const QString &address, const QString &title)
 {
-    return rowFromParts(timeText, address, title.left(kTitleCut));
+    return rowFromParts(timeText, address, leftCharacters(title, kTitleCut));
 }
 
 QString sanitizedHistoryLine(const QString &line)

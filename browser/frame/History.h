@@ -18,6 +18,9 @@ QString dayFileStem(const QDate &date);
 QString dayFilePath(const QString &dataFolder, const QDate &date);
 QString historyPagePath(const QString &dataFolder, const QDate &date);
 
+// The first `count` characters of a text; a character made of two UTF-16 units is never split.
+QString leftCharacters(const QString &text, int count);
+
 // Text for HTML: "<", ">", "&" and '"' become character references.
 QString escapeHtml(const QString &text);
 

@@ -33,7 +33,7 @@ TitleChange TitleRules::onTitleChange(
     const QString &documentTitle, const QString &locationUrl, const QString &startPage, bool isCurrentTab)
 {
     TitleChange change;
-    change.title = documentTitle.left(kTitleLength);
+    change.title = frame::leftCharacters(documentTitle, kTitleLength);
     if (change.title.isEmpty())
         change.title = locationUrl;
     if (change.title == QLatin1String("about:blank")) {

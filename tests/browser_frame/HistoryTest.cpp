@@ -112,6 +112,16 @@ TEST(History, RowsCutTitlesAt38CharactersAndEscapeWhatThePageSent)
     }
 }
 
+TEST(History, CutsNeverSplitACharacter)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x8C\x84"); // one character, two UTF-16 units
+    const QString title = QString(37, QLatin1Char('a')) + emoji;
+    EXPECT_EQ(leftCharacters(title, 38), QString(37, QLatin1Char('a')));
+    EXPECT_EQ(leftCharacters(title, 39), title);
+    EXPECT_EQ(leftCharacters(QStringLiteral("abc"), 38), QStringLiteral("abc"));
+    EXPECT_EQ(leftCharacters(QStringLiteral("abc"), 0), QString());
+}
+
 TEST(History, OldRowsAndStrayLinesAreShownWithoutTheirMarkup)
 {
     const QString old =
