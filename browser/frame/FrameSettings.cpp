@@ -2,6 +2,8 @@
 
 #include "common/Settings.h"
 
+#include <QDir>
+
 namespace browser::frame {
 
 using namespace common::keys;
@@ -22,6 +24,13 @@ void readFrameSettings(const common::SettingsStore &settings, common::BrowserSet
     readNumber(settings, kUnderMe, values.BackgroundTabs);
     readNumber(settings, kAutoDownload, values.AutoSave);
     values.StartPage = settings.read(kSetup, kHomepage);
+}
+
+bool makeFrameFolders(const QString &dataFolder)
+{
+    const bool history = QDir().mkpath(dataFolder + QStringLiteral("History"));
+    const bool favorites = QDir().mkpath(dataFolder + QStringLiteral("Favorites"));
+    return history && favorites;
 }
 
 bool clearClosedPagesOnClose(const common::SettingsStore &settings)

@@ -4,6 +4,10 @@
 #include "common/Registry.h"
 #include "common/Settings.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +101,20 @@ TEST(AddressRules, OnlyWebAndFileAddressesAreReopened)
     };
     for (const Case &c : cases)
         EXPECT_EQ(isReopenableAddress(c.address), c.allowed) << c.address.toStdString();
+}
+
+TEST(FrameSettings, TheFramesFoldersAreMadeOnce)
+{
+    QTemporaryDir dir;
+    const QString data = dir.path() + QStringLiteral("/Velmora/");
+    EXPECT_TRUE(makeFrameFolders(data));
+    EXPECT_TRUE(QFileInfo(data + QStringLiteral("History")).isDir());
+    EXPECT_TRUE(QFileInfo(data + QStringLiteral("Favorites")).isDir());
+    EXPECT_TRUE(makeFrameFolders(data));
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_FALSE(makeFrameFolders(blocker.fileName() + QLatin1Char('/')));
 }
 
 TEST(FrameSettings, NumbersAreReadAndAnythingElseLeavesTheValue)
