@@ -85,4 +85,3 @@ TEST(RegistryStrings, DeleteRemovesOnlyAKeyWithoutSubkeys)
     sys::DeleteRegKey(*hive, RegRoot::ClassesRoot, QString());
     EXPECT_TRUE(hive->keyExists(RegRoot::ClassesRoot, QStringLiteral("*\\shell")));
 }
-
