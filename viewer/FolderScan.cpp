@@ -1,10 +1,12 @@
 #include "FolderScan.h"
 
 #include "common/Paths.h"
+#include "viewer/FileNames.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -56,7 +58,7 @@ namespace {
     {
         if (folder.isEmpty())
             return {};
-        DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+        DIR *dir = ::opendir(encodeFileName(folder).constData());
         if (!dir)
             return {};
         const int dirFd = ::dirfd(dir);
@@ -66,7 +68,7 @@ namespace {
             const char *raw = entry->d_name;
             if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
                 continue;
-            QString name = QFile::decodeName(raw);
+            QString name = decodeFileName(raw, std::strlen(raw));
             if (!keep(name) || isFolderEntry(dirFd, entry))
                 continue;
             const size_t keyStart = keys.size();

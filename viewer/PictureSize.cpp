@@ -1,5 +1,7 @@
 #include "PictureSize.h"
 
+#include "FileNames.h"
+
 #include <QFile>
 
 #include <array>
@@ -133,7 +135,7 @@ PictureDimensions GetPictureSizeFromBuffer(std::span<const unsigned char> bytes)
 
 PictureDimensions GetPictureSize(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodeFileName(path);
     if (name.isEmpty())
         return {};
     // O_NONBLOCK keeps a named pipe without a writer from blocking the open.
