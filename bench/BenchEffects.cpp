@@ -57,8 +57,10 @@ struct Case {
 
 }
 
-int main()
+int main(int argc, char **argv)
 {
+    // An optional argument picks the cases whose name contains it.
+    const char *only = argc > 1 ? argv[1] : nullptr;
     const double floor = frameCopyFloor();
     std::printf("frame copy (floor): %.3f ms\n\n", floor);
     std::printf("%-28s %6s %9s %9s %9s %8s %8s\n",
@@ -162,6 +164,8 @@ int main()
     double worst = 0;
     double worstAlpha = 0;
     for (const Case &c : cases) {
+        if (only && !std::strstr(c.name, only))
+            continue;
         // Each step does the same work in every run (the random order is seeded), so the
         // least time of a step over three runs leaves out the moments another program had
         // the processor.
