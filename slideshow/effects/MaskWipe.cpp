@@ -28,8 +28,8 @@ namespace {
     }
 
     // The incoming picture shows through a mask that items drawn in white open step by step.
-    // The mask and the scratch surface belong to the effect, so they are released however it
-    // ends, stopped ones included. Points at -1 lie just outside and are clipped.
+    // The mask belongs to the effect, so it is released however the effect ends, stopped ones
+    // included. Points at -1 lie just outside and are clipped.
     class MaskWipeEffect final : public TransitionEffect {
     public:
         MaskWipeEffect(RasterSurface &display, const RasterSurface &incoming, MaskShape shape, int step)
@@ -44,11 +44,7 @@ namespace {
         {
         }
 
-        void begin(TransitionState &) override
-        {
-            m_mask = RasterSurface(m_w, m_h);
-            m_scratch = RasterSurface(m_w, m_h);
-        }
+        void begin(TransitionState &) override { m_mask = RasterSurface(m_w, m_h); }
 
         bool limitReached() const override { return m_depth >= m_limit || m_phase == -1; }
 
@@ -58,19 +54,32 @@ namespace {
                 --m_depth;
             for (int k = 0; k < m_step; ++k)
                 drawItem();
-            // Revealed pixels take the incoming picture, the others keep the display's.
-            const int w = m_w;
-            const int h = m_h;
-            m_scratch.blockCopy(0, 0, w, h, m_mask, 0, 0, RasterOp::NotSourceCopy);
-            m_display.blockCopy(0, 0, w, h, m_scratch, 0, 0, RasterOp::SourceAnd);
-            m_mask.blockCopy(0, 0, w, h, m_incoming, 0, 0, RasterOp::SourceAnd);
-            m_display.blockCopy(0, 0, w, h, m_mask, 0, 0, RasterOp::SourcePaint);
+            compose();
             ++m_depth;
             return false;
         }
 
     private:
         void line(int x0, int y0, int x1, int y1) { m_mask.drawLine(x0, y0, x1, y1, Bgr::white()); }
+
+        // Revealed pixels take the incoming picture, the others keep the display's. The four
+        // raster operations scratch = NOT mask, display = display AND scratch, mask = mask AND
+        // incoming, display = display OR mask, made in one pass over the three surfaces.
+        void compose()
+        {
+            const int rows = std::min({ m_h, m_display.height(), m_incoming.height() });
+            const auto bytes = static_cast<std::size_t>(std::min({ m_w, m_display.width(), m_incoming.width() })) * 3;
+            for (int y = 0; y < rows; ++y) {
+                std::uint8_t *d = m_display.row(y);
+                std::uint8_t *m = m_mask.row(y);
+                const std::uint8_t *n = m_incoming.row(y);
+                for (std::size_t k = 0; k < bytes; ++k) {
+                    const auto revealed = static_cast<std::uint8_t>(m[k] & n[k]);
+                    d[k] = static_cast<std::uint8_t>((d[k] & ~m[k]) | revealed);
+                    m[k] = revealed;
+                }
+            }
+        }
 
         void drawRadialItem()
         {
@@ -198,7 +207,6 @@ namespace {
         const int m_cx;
         const int m_cy;
         RasterSurface m_mask;
-        RasterSurface m_scratch;
         int m_depth = 0;
         int m_count = 0;
         int m_phase = 0;
