@@ -1,5 +1,6 @@
 // Times the steps of every transition at 1920 x 1080 against the cost of copying one frame.
 #include "slideshow/TransitionEffects.h"
+#include "slideshow/TransitionRunner.h"
 
 #include <algorithm>
 #include <chrono>
@@ -51,13 +52,15 @@ double frameCopyFloor()
 
 struct Case {
     const char *name;
-    std::function<void(TransitionState &, RasterSurface &, RasterSurface &, RasterSurface &)> run;
+    std::function<EffectPointer(RasterSurface &, RasterSurface &, RasterSurface &)> make;
 };
 
 }
 
-int main()
+int main(int argc, char **argv)
 {
+    // An optional argument picks the cases whose name contains it.
+    const char *only = argc > 1 ? argv[1] : nullptr;
     const double floor = frameCopyFloor();
     std::printf("frame copy (floor): %.3f ms\n\n", floor);
     std::printf("%-28s %6s %9s %9s %9s %8s %8s\n",
@@ -71,88 +74,88 @@ int main()
 
     const std::vector<Case> cases = {
         { "NormalWipe right, 5",
-            [](auto &s, auto &d, auto &, auto &n) {
-                NormalWipe(s, d, n, 8, 5);
+            [](auto &d, auto &, auto &n) {
+                return NormalWipe(d, n, Direction::Right, 5);
             } },
         { "OutsideInWipe vert, 4",
-            [](auto &s, auto &d, auto &, auto &n) {
-                OutsideInWipe(s, d, n, 1, 4);
+            [](auto &d, auto &, auto &n) {
+                return OutsideInWipe(d, n, Axis::Vertical, 4);
             } },
         { "InsideOutWipe horiz, 4",
-            [](auto &s, auto &d, auto &, auto &n) {
-                InsideOutWipe(s, d, n, 2, 4);
+            [](auto &d, auto &, auto &n) {
+                return InsideOutWipe(d, n, Axis::Horizontal, 4);
             } },
         { "ZoomWipe push, 5",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                ZoomWipe(s, d, o, n, 1, 5, 0, 1);
+            [](auto &d, auto &o, auto &n) {
+                return ZoomWipe(d, o, n, ZoomSide::Left, 5, 0, ZoomMode::Push);
             } },
         { "ZoomWipe hide, 5",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                ZoomWipe(s, d, o, n, 2, 5, 0, 2);
+            [](auto &d, auto &o, auto &n) {
+                return ZoomWipe(d, o, n, ZoomSide::Right, 5, 0, ZoomMode::Hide);
             } },
         { "ZoomWipe move, 5",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                ZoomWipe(s, d, o, n, 1, 5, 0, 3);
+            [](auto &d, auto &o, auto &n) {
+                return ZoomWipe(d, o, n, ZoomSide::Left, 5, 0, ZoomMode::Move);
             } },
         { "RandomLines vert, 2",
-            [](auto &s, auto &d, auto &, auto &n) {
-                RandomLines(s, d, n, 1, 2);
+            [](auto &d, auto &, auto &n) {
+                return RandomLines(d, n, Axis::Vertical, 2);
             } },
         { "RandomLines horiz, 2",
-            [](auto &s, auto &d, auto &, auto &n) {
-                RandomLines(s, d, n, 2, 2);
+            [](auto &d, auto &, auto &n) {
+                return RandomLines(d, n, Axis::Horizontal, 2);
             } },
         { "BarsDraw horiz, 5, 1",
-            [](auto &s, auto &d, auto &, auto &n) {
-                BarsDraw(s, d, n, 2, 5, 1, true);
+            [](auto &d, auto &, auto &n) {
+                return BarsDraw(d, n, Axis::Horizontal, 5, 1, true);
             } },
         { "BarsMove vert, 5, 1",
-            [](auto &s, auto &d, auto &, auto &n) {
-                BarsMove(s, d, n, 1, 5, 1, true);
+            [](auto &d, auto &, auto &n) {
+                return BarsMove(d, n, Axis::Vertical, 5, 1, true);
             } },
         { "SlideTransition down, 8",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                SlideTransition(s, d, o, n, 2, 8);
+            [](auto &d, auto &o, auto &n) {
+                return SlideTransition(d, o, n, Direction::Down, 8);
             } },
         { "Blinds right, 1, 20",
-            [](auto &s, auto &d, auto &, auto &n) {
-                Blinds(s, d, n, 8, 1, 20);
+            [](auto &d, auto &, auto &n) {
+                return Blinds(d, n, Direction::Right, 1, 20);
             } },
         { "MaskWipe radial, 30",
-            [](auto &s, auto &d, auto &, auto &n) {
-                MaskWipe(s, d, n, 1, 30);
+            [](auto &d, auto &, auto &n) {
+                return MaskWipe(d, n, MaskShape::Radial, 30);
             } },
         { "MaskWipe circle, 5",
-            [](auto &s, auto &d, auto &, auto &n) {
-                MaskWipe(s, d, n, 2, 5);
+            [](auto &d, auto &, auto &n) {
+                return MaskWipe(d, n, MaskShape::Circle, 5);
             } },
         { "MaskWipe side radial, 25",
-            [](auto &s, auto &d, auto &, auto &n) {
-                MaskWipe(s, d, n, 3, 25);
+            [](auto &d, auto &, auto &n) {
+                return MaskWipe(d, n, MaskShape::SideRadial, 25);
             } },
         { "MaskWipe triangle, 10",
-            [](auto &s, auto &d, auto &, auto &n) {
-                MaskWipe(s, d, n, 4, 10);
+            [](auto &d, auto &, auto &n) {
+                return MaskWipe(d, n, MaskShape::Triangle, 10);
             } },
         { "MaskWipe middle, 10",
-            [](auto &s, auto &d, auto &, auto &n) {
-                MaskWipe(s, d, n, 5, 10);
+            [](auto &d, auto &, auto &n) {
+                return MaskWipe(d, n, MaskShape::Middle, 10);
             } },
         { "MaskWipe two side, 10",
-            [](auto &s, auto &d, auto &, auto &n) {
-                MaskWipe(s, d, n, 6, 10);
+            [](auto &d, auto &, auto &n) {
+                return MaskWipe(d, n, MaskShape::TwoSideRadial, 10);
             } },
         { "Alpha soft wipe, 25, 75",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                AlphaTransition(s, d, o, n, 1, 75, 25);
+            [](auto &d, auto &o, auto &n) {
+                return AlphaTransition(d, o, n, AlphaKind::SoftWipe, 75, 25);
             } },
         { "Alpha cross-fade, 10",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                AlphaTransition(s, d, o, n, 2, 50, 10);
+            [](auto &d, auto &o, auto &n) {
+                return AlphaTransition(d, o, n, AlphaKind::CrossFade, 50, 10);
             } },
         { "Alpha soft circle, 75",
-            [](auto &s, auto &d, auto &o, auto &n) {
-                AlphaTransition(s, d, o, n, 3, 75, 15);
+            [](auto &d, auto &o, auto &n) {
+                return AlphaTransition(d, o, n, AlphaKind::SoftCircle, 75, 15);
             } },
     };
 
@@ -161,6 +164,8 @@ int main()
     double worst = 0;
     double worstAlpha = 0;
     for (const Case &c : cases) {
+        if (only && !std::strstr(c.name, only))
+            continue;
         // Each step does the same work in every run (the random order is seeded), so the
         // least time of a step over three runs leaves out the moments another program had
         // the processor.
@@ -171,6 +176,9 @@ int main()
             RasterSurface incoming = second;
             TransitionState state;
             state.random.seed(1);
+            TransitionRunner runner(state);
+            bool tickDue = false;
+            runner.setTickScheduler([&tickDue](int) { tickDue = true; });
             std::vector<double> times;
             auto last = Clock::now();
             state.refresh = [&] {
@@ -179,7 +187,11 @@ int main()
                 last = now;
             };
             last = Clock::now();
-            c.run(state, display, outgoing, incoming);
+            runner.start(c.make(display, outgoing, incoming));
+            while (tickDue) {
+                tickDue = false;
+                runner.tick();
+            }
             if (times.size() > 1)
                 times.pop_back(); // the final frame is a plain copy
             if (run == 0)

@@ -3,78 +3,67 @@
 #include "RasterSurface.h"
 #include "TransitionState.h"
 
+#include <memory>
+
 namespace slideshow {
 
-// The transition routines. Each draws on `display`, step by step, until it shows `incoming`,
-// pacing its steps by state.StepDelay and yielding between them. A routine called while
-// another runs returns at once without drawing. A routine stopped from outside (by clearing
-// state.TransitionBusy) returns without its final frame. W and H are the display's size;
-// `incoming` and `outgoing` are pictures of the display's size.
-//
-// Direction codes: 1 up, 2 down, 4 left, 8 right. Axis codes: 1 vertical, 2 horizontal.
-// Steps and sizes are positive.
+// The transition routines. Each makes an effect that a TransitionRunner draws on `display`,
+// step by step, until it shows `incoming`; the surfaces must outlive the effect. W and H are
+// the display's size; `incoming` and `outgoing` are pictures of the display's size. Steps and
+// sizes are positive.
+
+// The four ways a band can travel; None draws nothing but still takes its steps.
+enum class Direction { None = 0, Up = 1, Down = 2, Left = 4, Right = 8 };
+// The axis of the two-band wipes, random lines and bars.
+enum class Axis { Vertical = 1, Horizontal = 2 };
+// The side the zoom wipe's incoming picture grows from, and what the outgoing one does.
+enum class ZoomSide { Left = 1, Right = 2 };
+enum class ZoomMode { Push = 1, Hide = 2, Move = 3 };
+enum class MaskShape { Radial = 1, Circle, SideRadial, Triangle, Middle, TwoSideRadial };
+enum class AlphaKind { SoftWipe = 1, CrossFade, SoftCircle };
+
+using EffectPointer = std::unique_ptr<TransitionEffect>;
 
 // Bands of the incoming picture grow from the edge named by the direction.
-void NormalWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int direction, int step);
+EffectPointer NormalWipe(RasterSurface &display, const RasterSurface &incoming, Direction direction, int step);
 // Two bands grow from opposite edges towards the middle.
-void OutsideInWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int axis, int step);
+EffectPointer OutsideInWipe(RasterSurface &display, const RasterSurface &incoming, Axis axis, int step);
 // Two bands grow from the middle towards opposite edges.
-void InsideOutWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int axis, int step);
-// The incoming picture, squeezed, grows from one side (1 left, 2 right) while the outgoing
-// one is squeezed (mode 1), left in place (mode 2) or pushed aside (mode 3).
-void ZoomWipe(TransitionState &state,
-    RasterSurface &display,
+EffectPointer InsideOutWipe(RasterSurface &display, const RasterSurface &incoming, Axis axis, int step);
+// The incoming picture, squeezed, grows from one side while the outgoing one is squeezed
+// (push), left in place (hide) or pushed aside (move).
+EffectPointer ZoomWipe(RasterSurface &display,
     const RasterSurface &outgoing,
     const RasterSurface &incoming,
-    int side,
+    ZoomSide side,
     int step,
     int extraSubSteps,
-    int mode);
+    ZoomMode mode);
 // One-pixel lines of the incoming picture in a random order, step + 1 per tick.
-void RandomLines(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int axis, int step);
+EffectPointer RandomLines(RasterSurface &display, const RasterSurface &incoming, Axis axis, int step);
 // Bars of the given size grow alternately from the two edges.
-void BarsDraw(TransitionState &state,
-    RasterSurface &display,
-    const RasterSurface &incoming,
-    int axis,
-    int step,
-    int barSize,
-    bool firstFromStart);
+EffectPointer BarsDraw(
+    RasterSurface &display, const RasterSurface &incoming, Axis axis, int step, int barSize, bool firstFromStart);
 // Like BarsDraw, but the bars slide in from the edges.
-void BarsMove(TransitionState &state,
-    RasterSurface &display,
-    const RasterSurface &incoming,
-    int axis,
-    int step,
-    int barSize,
-    bool firstFromStart);
-// The outgoing picture slides out over half the display while the incoming one slides in.
-void SlideTransition(TransitionState &state,
-    RasterSurface &display,
+EffectPointer BarsMove(
+    RasterSurface &display, const RasterSurface &incoming, Axis axis, int step, int barSize, bool firstFromStart);
+// The outgoing picture slides out over half the display while the incoming one slides in
+// (Up or Down), then both slide back. A stop in the first half still runs the second.
+EffectPointer SlideTransition(RasterSurface &display,
     const RasterSurface &outgoing,
     const RasterSurface &incoming,
-    int direction,
+    Direction direction,
     int step);
 // Slats of the given size open in the direction given.
-void Blinds(TransitionState &state,
-    RasterSurface &display,
-    const RasterSurface &incoming,
-    int direction,
-    int step,
-    int slatSize);
-// The incoming picture shows through a growing mask: 1 radial, 2 circle, 3 side radial,
-// 4 triangle, 5 middle, 6 two-side radial.
-void MaskWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int shape, int step);
-// A soft-edged wipe (kind 1), a cross-fade (kind 2) or a soft-edged circle (kind 3), with a
-// soft edge `width` pixels wide. When it ends, finished or stopped, display and outgoing
-// hold the incoming picture and incoming holds the outgoing one.
-void AlphaTransition(TransitionState &state,
-    RasterSurface &display,
-    RasterSurface &outgoing,
-    RasterSurface &incoming,
-    int kind,
-    int width,
-    int step);
+EffectPointer Blinds(
+    RasterSurface &display, const RasterSurface &incoming, Direction direction, int step, int slatSize);
+// The incoming picture shows through a growing mask of the given shape.
+EffectPointer MaskWipe(RasterSurface &display, const RasterSurface &incoming, MaskShape shape, int step);
+// A soft-edged wipe, a cross-fade or a soft-edged circle, with a soft edge `width` pixels
+// wide. When it ends, finished or stopped, display and outgoing hold the incoming picture and
+// incoming holds the outgoing one.
+EffectPointer AlphaTransition(
+    RasterSurface &display, RasterSurface &outgoing, RasterSurface &incoming, AlphaKind kind, int width, int step);
 
 // ((255 - a) * n + a * o) div 255 for a, n, o in 0..255, without a division.
 constexpr std::uint8_t blendChannel(unsigned a, unsigned n, unsigned o)

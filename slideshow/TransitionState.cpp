@@ -9,51 +9,25 @@ bool IsIdle(const TransitionState &state)
     return !state.TransitionBusy;
 }
 
-namespace detail {
+TransitionEffect::TransitionEffect(RasterSurface &display, const RasterSurface &incoming)
+    : m_display(display)
+    , m_incoming(incoming)
+{
+}
 
-    void callRefresh(TransitionState &state)
-    {
-        if (state.refresh)
-            state.refresh();
-    }
+TransitionEffect::~TransitionEffect() = default;
 
-    void callYield(TransitionState &state)
-    {
-        if (state.yield)
-            state.yield();
-    }
+void TransitionEffect::end(TransitionState &state, bool completed)
+{
+    if (completed)
+        drawFinalFrame(state);
+}
 
-    qint64 readClock(TransitionState &state)
-    {
-        return state.clock ? state.clock() : state.LastStepTick + state.StepDelay;
-    }
-
-    LoopEnd runStepLoop(
-        TransitionState &state, const std::function<bool()> &limitReached, const std::function<bool()> &drawStep)
-    {
-        state.TransitionBusy = true;
-        while (state.TransitionBusy) {
-            if (readClock(state) < state.LastStepTick + state.StepDelay) {
-                callYield(state);
-                continue;
-            }
-            if (limitReached() || drawStep()) {
-                state.TransitionBusy = false;
-                return LoopEnd::Finished;
-            }
-            callRefresh(state);
-            state.LastStepTick = readClock(state);
-            callYield(state);
-        }
-        return LoopEnd::Stopped;
-    }
-
-    void drawFinalFrame(TransitionState &state, RasterSurface &display, const RasterSurface &incoming)
-    {
-        display.blockCopy(0, 0, display.width(), display.height(), incoming, 0, 0);
-        callRefresh(state);
-    }
-
+void TransitionEffect::drawFinalFrame(TransitionState &state)
+{
+    m_display.blockCopy(0, 0, m_display.width(), m_display.height(), m_incoming, 0, 0);
+    if (state.refresh)
+        state.refresh();
 }
 
 }

@@ -1,10 +1,13 @@
 #include "FolderScan.h"
 
 #include "common/Paths.h"
+#include "viewer/FileNames.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
@@ -18,10 +21,35 @@ namespace {
 
     // Sort keys of all entries live in one buffer; an entry holds its slice.
     struct SortEntry {
+        // Four key units after the prefix that all keys share, packed so that integer order is
+        // their order: most comparisons end here (names such as IMG_0001.JPG .. IMG_9999.JPG).
+        std::uint64_t head = 0;
         size_t keyStart = 0;
         size_t keyLength = 0;
         QString name;
     };
+
+    void setHeads(std::vector<SortEntry> &entries, std::u16string_view keys)
+    {
+        if (entries.empty())
+            return;
+        const std::u16string_view first = keys.substr(entries.front().keyStart, entries.front().keyLength);
+        size_t shared = first.size();
+        for (const SortEntry &entry : entries) {
+            const std::u16string_view key = keys.substr(entry.keyStart, entry.keyLength);
+            size_t k = 0;
+            while (k < shared && k < key.size() && key[k] == first[k])
+                ++k;
+            shared = k;
+        }
+        for (SortEntry &entry : entries) {
+            // Names hold no NUL, so a key that ends early pads with a unit below all others.
+            std::uint64_t head = 0;
+            for (size_t k = shared; k < shared + 4; ++k)
+                head = (head << 16) | (k < entry.keyLength ? keys[entry.keyStart + k] : 0);
+            entry.head = head;
+        }
+    }
 
     void appendUpperKey(std::u16string &keys, const QString &name)
     {
@@ -52,11 +80,11 @@ namespace {
     }
 
     // Reads the folder, keeping the non-folder entries whose names pass `keep`, sorted.
-    template <typename Keep> QStringList sortedFileNames(const QString &folder, Keep keep)
+    template <typename Keep> std::vector<SortEntry> sortedEntries(const QString &folder, Keep keep)
     {
         if (folder.isEmpty())
             return {};
-        DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+        DIR *dir = ::opendir(encodeFileName(folder).constData());
         if (!dir)
             return {};
         const int dirFd = ::dirfd(dir);
@@ -66,19 +94,28 @@ namespace {
             const char *raw = entry->d_name;
             if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
                 continue;
-            QString name = QFile::decodeName(raw);
+            QString name = decodeFileName(raw, std::strlen(raw));
             if (!keep(name) || isFolderEntry(dirFd, entry))
                 continue;
             const size_t keyStart = keys.size();
             appendUpperKey(keys, name);
-            entries.push_back({ keyStart, keys.size() - keyStart, std::move(name) });
+            entries.push_back({ 0, keyStart, keys.size() - keyStart, std::move(name) });
         }
         ::closedir(dir);
         const std::u16string_view allKeys(keys);
+        setHeads(entries, allKeys);
         std::sort(entries.begin(), entries.end(), [allKeys](const SortEntry &a, const SortEntry &b) {
+            if (a.head != b.head)
+                return a.head < b.head;
             const int order = allKeys.substr(a.keyStart, a.keyLength).compare(allKeys.substr(b.keyStart, b.keyLength));
             return order != 0 ? order < 0 : QString::compare(a.name, b.name, Qt::CaseSensitive) < 0;
         });
+        return entries;
+    }
+
+    template <typename Keep> QStringList sortedFileNames(const QString &folder, Keep keep)
+    {
+        std::vector<SortEntry> entries = sortedEntries(folder, keep);
         QStringList names;
         names.reserve(qsizetype(entries.size()));
         for (SortEntry &entry : entries)
@@ -121,21 +158,24 @@ FolderScanResult scanFolder(const QString &folder, const QString &TargetFileName
 {
     FolderScanResult result;
     result.CurrentFolder = common::withTrailingSlash(folder);
-    const QStringList pictures = sortedFileNames(folder, isPictureFileName);
+    const std::vector<SortEntry> pictures = sortedEntries(folder, isPictureFileName);
 
+    const auto total = qsizetype(pictures.size());
     qsizetype start = 0;
     if (!TargetFileName.isEmpty()) {
-        start = pictures.indexOf(TargetFileName);
-        if (start < 0)
-            start = 0;
+        const auto found = std::find_if(
+            pictures.begin(), pictures.end(), [&](const SortEntry &entry) { return entry.name == TargetFileName; });
+        start = found == pictures.end() ? 0 : found - pictures.begin();
     }
-    const qsizetype total = pictures.size();
     const qsizetype taken = std::min<qsizetype>(total, std::max(bound, 0));
     result.boundReached = taken < total;
     result.ViewerList.reserve(taken);
-    result.ViewerListText.reserve(taken * (result.CurrentFolder.size() + 16));
+    qsizetype textLength = 0;
+    for (qsizetype i = 0; i < taken; ++i)
+        textLength += result.CurrentFolder.size() + pictures[size_t((start + i) % total)].name.size() + 2;
+    result.ViewerListText.reserve(textLength);
     for (qsizetype i = 0; i < taken; ++i) {
-        QString path = result.CurrentFolder + pictures.at((start + i) % total);
+        QString path = result.CurrentFolder + pictures[size_t((start + i) % total)].name;
         result.ViewerListText += path;
         result.ViewerListText += QLatin1String("\r\n");
         result.ViewerList.append(std::move(path));

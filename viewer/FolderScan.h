@@ -13,7 +13,8 @@ namespace viewer {
 bool isPictureFileName(const QString &fileName);
 
 // The names of the files in a folder (every entry that is not a folder, hidden ones included;
-// "." and ".." skipped) in the order the viewer lists them: ordinal comparison of the upper-cased
+// "." and ".." skipped) in the order the viewer lists them, decoded by decodeFileName so that
+// names that are not UTF-8 keep their bytes,: ordinal comparison of the upper-cased
 // names, so a.jpg, B.jpg, c.jpg. Empty when the folder cannot be read.
 QStringList folderFileNames(const QString &folder);
 

@@ -1,5 +1,7 @@
 #include "PictureSize.h"
 
+#include "FileNames.h"
+
 #include <QFile>
 
 #include <array>
@@ -12,6 +14,9 @@ namespace viewer {
 namespace {
 
     constexpr qint64 kHeadBytes = 4096;
+    // Frame headers come early: past this many bytes of segments the walk gives up, so a huge
+    // file that only starts like a JPEG (a sparse file of zeros, say) is not read to its end.
+    constexpr qint64 kMarkerWalkLimit = qint64(8) << 20;
 
     // Two header bytes as a dimension: high * 256 + low as a signed 16-bit value; a negative
     // value is not taken.
@@ -76,12 +81,15 @@ namespace {
     };
 
     // Walks the JPEG markers from the 0xFF at position 3 to the first frame header 0xC0..0xC3.
-    // Every step moves p forward by at least one byte, so the walk ends after at most L steps.
+    // Every step moves p forward by at least one byte, so the walk ends after at most
+    // min(L, kMarkerWalkLimit) steps.
     template <typename Source> PictureDimensions jpegSize(Source &source)
     {
         const qint64 length = source.length();
         qint64 p = 3;
         for (;;) {
+            if (p > kMarkerWalkLimit)
+                return {};
             const int m1 = source.at(p);
             const int m2 = source.at(p + 1);
             p = p + 1;
@@ -127,7 +135,7 @@ PictureDimensions GetPictureSizeFromBuffer(std::span<const unsigned char> bytes)
 
 PictureDimensions GetPictureSize(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = encodeFileName(path);
     if (name.isEmpty())
         return {};
     // O_NONBLOCK keeps a named pipe without a writer from blocking the open.

@@ -18,12 +18,14 @@ struct PictureDimensions {
 
 // Width and height of a PNG, GIF, JPEG (baseline, extended, progressive or lossless Huffman
 // frames, markers 0xC0..0xC3) or BMP held in bytes, without decoding the picture. Bytes past the
-// end read as 0; a truncated header gives 0 for what it cannot hold. Runs in time linear in the
-// size of the buffer and never reads outside it.
+// end read as 0; a truncated header gives 0 for what it cannot hold. A JPEG whose frame header
+// does not start within its first 8 MiB gives (0, 0). Runs in time linear in the size of the
+// buffer (and at most in 8 MiB) and never reads outside it.
 PictureDimensions GetPictureSizeFromBuffer(std::span<const unsigned char> bytes);
 
 // The same for a file. Reads the first 4 KiB with one call; a JPEG reads further only where its
-// segments lead (large segments such as camera EXIF blocks are skipped, not read). (0, 0) for a
+// segments lead (large segments such as camera EXIF blocks are skipped, not read), and never
+// past its first 8 MiB, however large the file. (0, 0) for a
 // missing, unreadable or non-regular file (folders, pipes and devices are not opened for reading).
 PictureDimensions GetPictureSize(const QString &path);
 

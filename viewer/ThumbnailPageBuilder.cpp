@@ -1,5 +1,6 @@
 #include "ThumbnailPageBuilder.h"
 
+#include "FileNames.h"
 #include "PictureSize.h"
 #include "common/FileAttributes.h"
 #include "common/Files.h"
@@ -104,7 +105,13 @@ namespace {
             const char16_t c = path.at(i).unicode();
             const bool special = c == '%' || c == '#' || c == '?' || c == '\\' || c < 0x20 || c == 0x7f
                 || (c == ' ' && i >= path.size() - trailingSpaces);
-            if (special) {
+            if (isKeptByte(c)) {
+                // A byte of a name that is not UTF-8, written as that byte.
+                static const char kHex[] = "0123456789ABCDEF";
+                encoded += QLatin1Char('%');
+                encoded += QLatin1Char(kHex[(c >> 4) & 15]);
+                encoded += QLatin1Char(kHex[c & 15]);
+            } else if (special) {
                 static const char kHex[] = "0123456789ABCDEF";
                 encoded += QLatin1Char('%');
                 encoded += QLatin1Char(kHex[c >> 4]);

@@ -247,70 +247,96 @@ namespace {
             blend.constant(display.row(y), incoming.row(y), outgoing.row(y), bytes, a);
     }
 
+    class AlphaEffect final : public TransitionEffect {
+    public:
+        AlphaEffect(RasterSurface &display,
+            RasterSurface &outgoing,
+            RasterSurface &incoming,
+            AlphaKind kind,
+            int width,
+            int step)
+            : TransitionEffect(display, incoming)
+            , m_outgoing(outgoing)
+            , m_incomingToSwap(incoming)
+            , m_kind(kind)
+            , m_width(std::max(1, width))
+            , m_advance(std::max(1, step))
+        {
+        }
+
+        void begin(TransitionState &) override
+        {
+            const int w = m_display.width();
+            const int h = m_display.height();
+            // Every pass reads whole rows of both pictures; other sizes only get the end result.
+            m_sizesDiffer = m_incoming.size() != m_display.size() || m_outgoing.size() != m_display.size();
+            switch (m_kind) {
+            case AlphaKind::SoftWipe:
+                m_limit = w + m_width;
+                break;
+            case AlphaKind::CrossFade:
+                m_limit = 255;
+                break;
+            case AlphaKind::SoftCircle:
+                m_limit = static_cast<int>(common::roundHalfEven(
+                              std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h) / 2))
+                    + m_width;
+                m_g = 1;
+                m_advance = 20;
+                break;
+            }
+        }
+
+        bool limitReached() const override { return m_sizesDiffer || m_g >= m_limit; }
+
+        bool drawStep() override
+        {
+            if (m_kind == AlphaKind::SoftWipe)
+                softWipePass(m_display, m_outgoing, m_incoming, m_g, m_width, m_buffers);
+            else if (m_kind == AlphaKind::CrossFade)
+                crossFadePass(m_display, m_outgoing, m_incoming, m_g);
+            else
+                softCirclePass(m_display, m_outgoing, m_incoming, m_g, m_width, m_circle, m_buffers);
+            m_g += m_advance;
+            return false;
+        }
+
+        void end(TransitionState &state, bool) override
+        {
+            if (m_sizesDiffer) {
+                drawFinalFrame(state);
+                return;
+            }
+            // Finished or stopped, the display ends on the incoming picture; the outgoing surface
+            // takes it too, and the incoming one keeps the picture that was replaced.
+            const int w = m_display.width();
+            const int h = m_display.height();
+            m_display.blockCopy(0, 0, w, h, m_incoming, 0, 0);
+            m_incomingToSwap.blockCopy(0, 0, w, h, m_outgoing, 0, 0);
+            m_outgoing.blockCopy(0, 0, w, h, m_display, 0, 0);
+            if (state.refresh)
+                state.refresh();
+        }
+
+    private:
+        RasterSurface &m_outgoing;
+        RasterSurface &m_incomingToSwap; // the incoming picture, written once at the end
+        const AlphaKind m_kind;
+        const int m_width;
+        int m_advance;
+        int m_limit = 0;
+        int m_g = 0;
+        bool m_sizesDiffer = false;
+        CircleProgress m_circle;
+        PassBuffers m_buffers;
+    };
+
 }
 
-void AlphaTransition(TransitionState &state,
-    RasterSurface &display,
-    RasterSurface &outgoing,
-    RasterSurface &incoming,
-    int kind,
-    int width,
-    int step)
+EffectPointer AlphaTransition(
+    RasterSurface &display, RasterSurface &outgoing, RasterSurface &incoming, AlphaKind kind, int width, int step)
 {
-    if (state.TransitionBusy)
-        return;
-    width = std::max(1, width);
-    step = std::max(1, step);
-    const int w = display.width();
-    const int h = display.height();
-    if (incoming.size() != display.size() || outgoing.size() != display.size()) {
-        // Every pass reads whole rows of both pictures; other sizes only get the end result.
-        detail::drawFinalFrame(state, display, incoming);
-        return;
-    }
-
-    int limit = 0;
-    int g = 0;
-    int advance = step;
-    CircleProgress circle;
-    PassBuffers buffers;
-    switch (kind) {
-    case 1:
-        limit = w + width;
-        break;
-    case 2:
-        limit = 255;
-        break;
-    default:
-        limit = static_cast<int>(
-                    common::roundHalfEven(std::sqrt(static_cast<double>(w) * w + static_cast<double>(h) * h) / 2))
-            + width;
-        g = 1;
-        advance = 20;
-        break;
-    }
-
-    detail::runStepLoop(
-        state,
-        [&] { return g >= limit; },
-        [&] {
-            if (kind == 1)
-                softWipePass(display, outgoing, incoming, g, width, buffers);
-            else if (kind == 2)
-                crossFadePass(display, outgoing, incoming, g);
-            else
-                softCirclePass(display, outgoing, incoming, g, width, circle, buffers);
-            g += advance;
-            return false;
-        });
-
-    // Finished or stopped, the display ends on the incoming picture; the outgoing surface
-    // takes it too, and the incoming one keeps the picture that was replaced.
-    display.blockCopy(0, 0, w, h, incoming, 0, 0);
-    incoming.blockCopy(0, 0, w, h, outgoing, 0, 0);
-    outgoing.blockCopy(0, 0, w, h, display, 0, 0);
-    state.TransitionBusy = false;
-    detail::callRefresh(state);
+    return std::make_unique<AlphaEffect>(display, outgoing, incoming, kind, width, step);
 }
 
 }

@@ -6,70 +6,89 @@ namespace slideshow {
 
 namespace {
 
-    void drawSlide(RasterSurface &display,
-        const RasterSurface &outgoing,
-        const RasterSurface &incoming,
-        int phase,
-        int direction,
-        int y)
-    {
-        const int w = display.width();
-        const int h = display.height();
-        if (phase == 1 && direction == 1) {
-            display.blockCopy(0, 0, w, h - y, outgoing, 0, y);
-            display.blockCopy(0, h - y, w, y, incoming, 0, h - 2 * y);
-        } else if (phase == 1 && direction == 2) {
-            display.blockCopy(0, y, w, h - y, outgoing, 0, 0);
-            display.blockCopy(0, 0, w, y, incoming, 0, y);
-        } else if (phase == 2 && direction == 1) {
-            display.blockCopy(0, 0, w, y, outgoing, 0, y);
-            display.blockCopy(0, y, w, h - y, incoming, 0, 0);
-        } else if (phase == 2 && direction == 2) {
-            display.blockCopy(0, y, w, h - y, outgoing, 0, 0);
-            display.blockCopy(0, 0, w, h - y, incoming, 0, y);
+    // Two phases: the outgoing picture slides out to half way, then both slide back until the
+    // incoming picture fills the display. A stop in the first phase still runs the second.
+    class SlideEffect final : public TransitionEffect {
+    public:
+        SlideEffect(RasterSurface &display,
+            const RasterSurface &outgoing,
+            const RasterSurface &incoming,
+            Direction direction,
+            int step)
+            : TransitionEffect(display, incoming)
+            , m_outgoing(outgoing)
+            , m_direction(direction)
+            , m_step(std::max(1, step))
+        {
         }
-    }
+
+        void begin(TransitionState &) override
+        {
+            m_display.blockCopy(0, 0, m_display.width(), m_display.height(), m_outgoing, 0, 0);
+            m_half = (static_cast<int>(m_direction) > 2 ? m_display.width() : m_display.height()) / 2;
+        }
+
+        bool limitReached() const override { return m_phase == 1 ? m_halfReached : m_y < 0; }
+
+        bool drawStep() override
+        {
+            draw();
+            if (m_phase == 1) {
+                m_halfReached = m_y + m_step >= m_half;
+                m_y += m_step;
+            } else {
+                m_y -= m_step;
+            }
+            return false;
+        }
+
+        bool startNextPhase(bool) override
+        {
+            if (m_phase != 1)
+                return false;
+            m_phase = 2;
+            return true;
+        }
+
+    private:
+        void draw()
+        {
+            RasterSurface &d = m_display;
+            const int w = d.width();
+            const int h = d.height();
+            const int y = m_y;
+            const bool up = m_direction == Direction::Up;
+            const bool down = m_direction == Direction::Down;
+            if (m_phase == 1 && up) {
+                d.blockCopy(0, 0, w, h - y, m_outgoing, 0, y);
+                d.blockCopy(0, h - y, w, y, m_incoming, 0, h - 2 * y);
+            } else if (m_phase == 1 && down) {
+                d.blockCopy(0, y, w, h - y, m_outgoing, 0, 0);
+                d.blockCopy(0, 0, w, y, m_incoming, 0, y);
+            } else if (m_phase == 2 && up) {
+                d.blockCopy(0, 0, w, y, m_outgoing, 0, y);
+                d.blockCopy(0, y, w, h - y, m_incoming, 0, 0);
+            } else if (m_phase == 2 && down) {
+                d.blockCopy(0, y, w, h - y, m_outgoing, 0, 0);
+                d.blockCopy(0, 0, w, h - y, m_incoming, 0, y);
+            }
+        }
+
+        const RasterSurface &m_outgoing;
+        const Direction m_direction;
+        const int m_step;
+        int m_half = 0;
+        int m_phase = 1;
+        int m_y = 0;
+        bool m_halfReached = false;
+    };
 
 }
 
-void SlideTransition(TransitionState &state,
-    RasterSurface &display,
-    const RasterSurface &outgoing,
-    const RasterSurface &incoming,
-    int direction,
-    int step)
+EffectPointer SlideTransition(
+    RasterSurface &display, const RasterSurface &outgoing, const RasterSurface &incoming, Direction direction, int step)
 {
-    if (state.TransitionBusy)
-        return;
-    step = std::max(1, step);
-    const int w = display.width();
-    const int h = display.height();
-    display.blockCopy(0, 0, w, h, outgoing, 0, 0);
-    const int half = (direction > 2 ? w : h) / 2;
-    int y = 0;
-
-    // The first phase ends at half way or on a stop request; the second always follows.
-    bool halfReached = false;
-    detail::runStepLoop(
-        state,
-        [&] { return halfReached; },
-        [&] {
-            drawSlide(display, outgoing, incoming, 1, direction, y);
-            halfReached = y + step >= half;
-            y += step;
-            return false;
-        });
-
-    const auto end = detail::runStepLoop(
-        state,
-        [&] { return y < 0; },
-        [&] {
-            drawSlide(display, outgoing, incoming, 2, direction, y);
-            y -= step;
-            return false;
-        });
-    if (end == detail::LoopEnd::Finished)
-        detail::drawFinalFrame(state, display, incoming);
+    return std::make_unique<SlideEffect>(display, outgoing, incoming, direction, step);
 }
 
 }

@@ -3,42 +3,6 @@
 
 namespace slideshow {
 
-using detail::LoopEnd;
-
-void NormalWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int direction, int step)
-{
-    if (state.TransitionBusy)
-        return;
-    const int w = display.width();
-    const int h = display.height();
-    const int limit = direction > 3 ? w : h;
-    int p = 0;
-    const auto draw = [&] {
-        switch (direction) {
-        case 1:
-            display.blockCopy(0, 0, w, p, incoming, 0, 0);
-            break;
-        case 2:
-            display.blockCopy(0, h - p, w, p, incoming, 0, h - p);
-            break;
-        case 4:
-            display.blockCopy(0, 0, p, h, incoming, 0, 0);
-            break;
-        case 8:
-            display.blockCopy(w - p, 0, p, h, incoming, w - p, 0);
-            break;
-        default:
-            break;
-        }
-        p += step;
-        return false;
-    };
-    if (detail::runStepLoop(
-            state, [&] { return p >= limit; }, draw)
-        == LoopEnd::Finished)
-        detail::drawFinalFrame(state, display, incoming);
-}
-
 namespace {
 
     int halfOf(int extent)
@@ -46,106 +10,187 @@ namespace {
         return static_cast<int>(common::roundHalfEven(extent / 2.0));
     }
 
-    void copySame(RasterSurface &display, const RasterSurface &incoming, int x, int y, int w, int h)
-    {
-        display.blockCopy(x, y, w, h, incoming, x, y);
-    }
-
-}
-
-void OutsideInWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int axis, int step)
-{
-    if (state.TransitionBusy)
-        return;
-    const int w = display.width();
-    const int h = display.height();
-    const int half = halfOf(axis == 1 ? h : w);
-    int p = 0;
-    const auto draw = [&] {
-        if (axis == 1) {
-            copySame(display, incoming, 0, 0, w, p);
-            copySame(display, incoming, 0, h - p, w, p);
-        } else {
-            copySame(display, incoming, 0, 0, p, h);
-            copySame(display, incoming, w - p, 0, p, h);
+    // An effect whose progress p grows by `step` from 0 to a limit, one band drawing per step.
+    class BandEffect : public TransitionEffect {
+    public:
+        BandEffect(RasterSurface &display, const RasterSurface &incoming, int step, int limit)
+            : TransitionEffect(display, incoming)
+            , m_w(display.width())
+            , m_h(display.height())
+            , m_step(step)
+            , m_limit(limit)
+        {
         }
-        p += step;
-        return false;
-    };
-    if (detail::runStepLoop(
-            state, [&] { return p >= half; }, draw)
-        == LoopEnd::Finished)
-        detail::drawFinalFrame(state, display, incoming);
-}
-
-void InsideOutWipe(TransitionState &state, RasterSurface &display, const RasterSurface &incoming, int axis, int step)
-{
-    if (state.TransitionBusy)
-        return;
-    const int w = display.width();
-    const int h = display.height();
-    const int half = halfOf(axis == 1 ? h : w);
-    int p = 0;
-    const auto draw = [&] {
-        if (axis == 1) {
-            copySame(display, incoming, 0, half - p, w, p);
-            copySame(display, incoming, 0, half, w, p);
-        } else {
-            copySame(display, incoming, half - p, 0, p, h);
-            copySame(display, incoming, half, 0, p, h);
+        bool limitReached() const override { return m_p >= m_limit; }
+        bool drawStep() override
+        {
+            drawBands();
+            m_p += m_step;
+            return false;
         }
-        p += step;
-        return false;
+
+    protected:
+        virtual void drawBands() = 0;
+        void copySame(int x, int y, int w, int h) { m_display.blockCopy(x, y, w, h, m_incoming, x, y); }
+
+        const int m_w;
+        const int m_h;
+        const int m_step;
+        const int m_limit;
+        int m_p = 0;
     };
-    if (detail::runStepLoop(
-            state, [&] { return p >= half; }, draw)
-        == LoopEnd::Finished)
-        detail::drawFinalFrame(state, display, incoming);
+
+    class NormalWipeEffect final : public BandEffect {
+    public:
+        NormalWipeEffect(RasterSurface &display, const RasterSurface &incoming, Direction direction, int step)
+            : BandEffect(display, incoming, step, static_cast<int>(direction) > 3 ? display.width() : display.height())
+            , m_direction(direction)
+        {
+        }
+
+    private:
+        void drawBands() override
+        {
+            switch (m_direction) {
+            case Direction::Up:
+                copySame(0, 0, m_w, m_p);
+                break;
+            case Direction::Down:
+                copySame(0, m_h - m_p, m_w, m_p);
+                break;
+            case Direction::Left:
+                copySame(0, 0, m_p, m_h);
+                break;
+            case Direction::Right:
+                copySame(m_w - m_p, 0, m_p, m_h);
+                break;
+            case Direction::None:
+                break;
+            }
+        }
+
+        const Direction m_direction;
+    };
+
+    // Two bands per step: from both edges inwards, or from the middle outwards.
+    class TwoBandWipe final : public BandEffect {
+    public:
+        TwoBandWipe(RasterSurface &display, const RasterSurface &incoming, Axis axis, int step, bool fromOutside)
+            : BandEffect(display, incoming, step, halfOf(axis == Axis::Vertical ? display.height() : display.width()))
+            , m_vertical(axis == Axis::Vertical)
+            , m_fromOutside(fromOutside)
+        {
+        }
+
+    private:
+        void drawBands() override
+        {
+            const int half = m_limit;
+            if (m_fromOutside && m_vertical) {
+                copySame(0, 0, m_w, m_p);
+                copySame(0, m_h - m_p, m_w, m_p);
+            } else if (m_fromOutside) {
+                copySame(0, 0, m_p, m_h);
+                copySame(m_w - m_p, 0, m_p, m_h);
+            } else if (m_vertical) {
+                copySame(0, half - m_p, m_w, m_p);
+                copySame(0, half, m_w, m_p);
+            } else {
+                copySame(half - m_p, 0, m_p, m_h);
+                copySame(half, 0, m_p, m_h);
+            }
+        }
+
+        const bool m_vertical;
+        const bool m_fromOutside;
+    };
+
+    class ZoomWipeEffect final : public TransitionEffect {
+    public:
+        ZoomWipeEffect(RasterSurface &display,
+            const RasterSurface &outgoing,
+            const RasterSurface &incoming,
+            ZoomSide side,
+            int step,
+            int extraSubSteps,
+            ZoomMode mode)
+            : TransitionEffect(display, incoming)
+            , m_outgoing(outgoing)
+            , m_side(side)
+            , m_step(step)
+            , m_extraSubSteps(extraSubSteps)
+            , m_mode(mode)
+        {
+        }
+
+        bool limitReached() const override { return m_p >= m_display.width(); }
+        bool drawStep() override
+        {
+            for (int k = 0; k <= m_extraSubSteps; ++k) {
+                if (limitReached())
+                    return true;
+                drawSubStep();
+            }
+            return false;
+        }
+
+    private:
+        void drawSubStep()
+        {
+            const int w = m_display.width();
+            const int h = m_display.height();
+            const QRect whole(0, 0, w, h);
+            const int p = m_p;
+            if (m_side == ZoomSide::Left) {
+                m_display.stretchCopy(QRect(0, 0, p, h), m_incoming, whole);
+                if (m_mode == ZoomMode::Push)
+                    m_display.stretchCopy(QRect(p, 0, w - p, h), m_outgoing, whole);
+                else if (m_mode == ZoomMode::Move)
+                    m_display.blockCopy(p, 0, w - p, h, m_outgoing, 0, 0);
+            } else {
+                m_display.stretchCopy(QRect(w - p, 0, p, h), m_incoming, whole);
+                if (m_mode == ZoomMode::Push)
+                    m_display.stretchCopy(QRect(0, 0, w - p, h), m_outgoing, whole);
+                else if (m_mode == ZoomMode::Move)
+                    m_display.blockCopy(0, 0, w - p, h, m_outgoing, p, 0);
+            }
+            m_p += m_step;
+        }
+
+        const RasterSurface &m_outgoing;
+        const ZoomSide m_side;
+        const int m_step;
+        const int m_extraSubSteps;
+        const ZoomMode m_mode;
+        int m_p = 0;
+    };
+
 }
 
-void ZoomWipe(TransitionState &state,
-    RasterSurface &display,
+EffectPointer NormalWipe(RasterSurface &display, const RasterSurface &incoming, Direction direction, int step)
+{
+    return std::make_unique<NormalWipeEffect>(display, incoming, direction, step);
+}
+
+EffectPointer OutsideInWipe(RasterSurface &display, const RasterSurface &incoming, Axis axis, int step)
+{
+    return std::make_unique<TwoBandWipe>(display, incoming, axis, step, true);
+}
+
+EffectPointer InsideOutWipe(RasterSurface &display, const RasterSurface &incoming, Axis axis, int step)
+{
+    return std::make_unique<TwoBandWipe>(display, incoming, axis, step, false);
+}
+
+EffectPointer ZoomWipe(RasterSurface &display,
     const RasterSurface &outgoing,
     const RasterSurface &incoming,
-    int side,
+    ZoomSide side,
     int step,
     int extraSubSteps,
-    int mode)
+    ZoomMode mode)
 {
-    if (state.TransitionBusy)
-        return;
-    const int w = display.width();
-    const int h = display.height();
-    const QRect whole(0, 0, w, h);
-    int p = 0;
-    const auto subStep = [&] {
-        if (side == 1) {
-            display.stretchCopy(QRect(0, 0, p, h), incoming, whole);
-            if (mode == 1)
-                display.stretchCopy(QRect(p, 0, w - p, h), outgoing, whole);
-            else if (mode == 3)
-                display.blockCopy(p, 0, w - p, h, outgoing, 0, 0);
-        } else {
-            display.stretchCopy(QRect(w - p, 0, p, h), incoming, whole);
-            if (mode == 1)
-                display.stretchCopy(QRect(0, 0, w - p, h), outgoing, whole);
-            else if (mode == 3)
-                display.blockCopy(0, 0, w - p, h, outgoing, p, 0);
-        }
-        p += step;
-    };
-    const auto draw = [&] {
-        for (int k = 0; k <= extraSubSteps; ++k) {
-            if (p >= w)
-                return true;
-            subStep();
-        }
-        return false;
-    };
-    if (detail::runStepLoop(
-            state, [&] { return p >= w; }, draw)
-        == LoopEnd::Finished)
-        detail::drawFinalFrame(state, display, incoming);
+    return std::make_unique<ZoomWipeEffect>(display, outgoing, incoming, side, step, extraSubSteps, mode);
 }
 
 }

@@ -11,7 +11,6 @@
 #include "web/ui/SilentPage.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -23,7 +22,6 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineSettings>
@@ -55,17 +53,12 @@ FormScreen::FormScreen(
     }
 
     m_clock.start();
-    TransitionState &effects = m_canvas->effects;
+    TransitionState &effects = m_canvas.effects;
     effects.clock = [clock = m_clock] {
         return clock.elapsed();
     };
-    // The yield runs only while a cycle holds the canvas, so the raw pointer stays valid.
-    effects.yield = [canvas = m_canvas.get()] {
-        QCoreApplication::processEvents();
-        const TransitionState &fx = canvas->effects;
-        if (fx.TransitionBusy && fx.clock() < fx.LastStepTick + fx.StepDelay)
-            QThread::msleep(1);
-    };
+    m_runner = std::make_unique<TransitionRunner>(effects);
+    connect(m_runner.get(), &TransitionRunner::ended, this, &FormScreen::effectEnded);
     createControls();
     effects.refresh = [box = QPointer<PictureBox>(Picture1)] {
         if (box)
@@ -76,8 +69,8 @@ FormScreen::FormScreen(
 
 FormScreen::~FormScreen()
 {
-    // A cycle still drawing (the window was destroyed under it) stops at its next check.
-    m_canvas->effects.TransitionBusy = false;
+    // An effect still running draws nothing more; it goes before the surfaces it draws on.
+    m_runner->abandon();
 }
 
 void FormScreen::createControls()
@@ -148,7 +141,7 @@ void FormScreen::createControls()
     // The picture lies over the control panel and fills the window.
     Picture1 = new PictureBox(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setSurface(&m_canvas->display);
+    Picture1->setSurface(&m_canvas.display);
     Picture1->setGeometry(rect());
     Picture1->raise();
 
@@ -174,7 +167,7 @@ void FormScreen::Form_Load()
 {
     setCursor(Qt::BlankCursor);
     PictureList = SearchPictureFile(ScreenFolder);
-    m_canvas->display = RasterSurface(width(), height());
+    m_canvas.display = RasterSurface(width(), height());
     showFullScreen();
     if (PictureList.isEmpty()) {
         Timer1->stop();
@@ -182,7 +175,7 @@ void FormScreen::Form_Load()
     }
     List1->addItems(effectNames());
     StopRequested = false;
-    m_canvas->effects.StepDelay = 1;
+    m_canvas.effects.StepDelay = 1;
     List1->setCurrentRow(0);
     Picture1->setGeometry(rect());
 
@@ -194,7 +187,7 @@ void FormScreen::Form_Load()
         if (ok && stored >= -1 && stored <= 32767)
             FileIndex = stored;
     }
-    LoadFittedPicture(m_canvas->display);
+    LoadFittedPicture(m_canvas.display);
     Picture1->update();
 
     WebMusic->load(musicPage());
@@ -244,17 +237,17 @@ void FormScreen::CloseSlideshow()
 {
     StopRequested = true;
     unsetCursor();
-    m_canvas->effects.TransitionBusy = false;
-    if (m_inCycle)
-        hide(); // the cycle closes the window once its effect has returned
-    else
-        close();
+    m_canvas.effects.TransitionBusy = false;
+    close();
 }
 
 void FormScreen::Form_QueryUnload()
 {
     unsetCursor();
-    m_canvas->effects.TransitionBusy = false;
+    // A running effect is dropped where it stands: nothing of it is on the call stack, and it
+    // draws nothing more on the surfaces that go with the window.
+    m_runner->abandon();
+    m_inCycle = false;
     StopRequested = true;
     Timer1->stop();
     if (!m_closed && !PictureList.isEmpty())
@@ -264,16 +257,19 @@ void FormScreen::Form_QueryUnload()
 
 void FormScreen::closeEvent(QCloseEvent *event)
 {
-    if (m_inCycle) {
-        // Not while an effect draws on this window's surfaces; the cycle closes it after.
-        StopRequested = true;
-        m_canvas->effects.TransitionBusy = false;
-        hide();
-        event->ignore();
-        return;
-    }
     Form_QueryUnload();
     event->accept();
+}
+
+bool FormScreen::event(QEvent *event)
+{
+    // Every key closes, Tab and Shift+Tab included: seen here, before the focus chain takes
+    // them when the window itself has the focus.
+    if (event->type() == QEvent::KeyPress) {
+        CloseSlideshow();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void FormScreen::keyPressEvent(QKeyEvent *)
@@ -301,21 +297,21 @@ void FormScreen::resizeEvent(QResizeEvent *event)
     if (!Picture1)
         return;
     Picture1->setGeometry(rect());
-    if (m_inCycle || m_canvas->display.size() == size())
+    if (m_inCycle || m_canvas.display.size() == size())
         return;
-    m_canvas->display =
+    m_canvas.display =
         Picture3.isNull() ? RasterSurface(width(), height()) : RasterSurface::fromImage(fitPicture(Picture3, size()));
     Picture1->update();
 }
 
 const RasterSurface &FormScreen::display() const
 {
-    return m_canvas->display;
+    return m_canvas.display;
 }
 
 TransitionState &FormScreen::transitionState()
 {
-    return m_canvas->effects;
+    return m_canvas.effects;
 }
 
 }

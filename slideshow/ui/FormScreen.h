@@ -1,6 +1,7 @@
 #pragma once
 
 #include "slideshow/RasterSurface.h"
+#include "slideshow/TransitionRunner.h"
 #include "slideshow/TransitionState.h"
 
 #include <QElapsedTimer>
@@ -32,7 +33,8 @@ class PictureBox;
 // The slideshow used as an in-program screen saver: it plays the larger pictures of
 // ScreenFolder full screen on the opener's screen, one every three seconds, each
 // brought in by the next transition of the effect list. A click or any key closes it. It
-// deletes itself when closed and never changes the viewer's picture list.
+// deletes itself when closed and never changes the viewer's picture list. Effects are drawn by
+// a TransitionRunner from the event loop; a cycle ends when the runner reports the effect's end.
 class FormScreen : public QWidget {
     Q_OBJECT
 public:
@@ -58,10 +60,12 @@ public:
     // 0: no direction; 1: the axis options; 2: the four-way options.
     void EnableDirectionOptions(int set);
 
-    // One cycle, as the three-second timer runs it.
+    // One cycle, as the three-second timer runs it. It returns once the effect has started;
+    // the cycle goes on when the effect ends.
     void Timer1_Timer();
     void cmdStart_Click();
-    void RunSelectedEffect();
+    // Starts the effect of the selected entry; false when there is none to run.
+    bool RunSelectedEffect();
     void AdvanceEffect();
     // Loads the next picture of the list fitted to the display onto `target`. When it cannot
     // be read the list is rebuilt from the download folder and the next picture tried once;
@@ -74,9 +78,12 @@ public:
     const QStringList &pictureList() const { return PictureList; }
     int fileIndex() const { return FileIndex; }
     bool isStopped() const { return m_stopped; }
+    // True from the start of a cycle's effect until the cycle has finished.
+    bool cycleRunning() const { return m_inCycle; }
     TransitionState &transitionState();
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -84,8 +91,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The surfaces and effect state, shared with a running cycle so that they outlive the
-    // window should it be destroyed while an effect is drawing.
+    // The surfaces and effect state a running effect draws on.
     struct Canvas {
         TransitionState effects;
         RasterSurface display; // what Picture1 shows
@@ -94,6 +100,8 @@ private:
     };
 
     void createControls();
+    void effectEnded();
+    void finishCycle();
     void Form_Load();
     void Form_QueryUnload();
     void List1_Click();
@@ -104,8 +112,10 @@ private:
 
     const common::Services &m_services;
     const common::RunningValues &m_values;
-    std::shared_ptr<Canvas> m_canvas = std::make_shared<Canvas>();
+    Canvas m_canvas;
     QElapsedTimer m_clock;
+    // Declared after the canvas, so it goes (with its effect) before the surfaces do.
+    std::unique_ptr<TransitionRunner> m_runner;
 
     QListWidget *List1 = nullptr;
     std::array<QRadioButton *, 6> Option1 {};

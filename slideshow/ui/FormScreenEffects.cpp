@@ -1,13 +1,11 @@
 #include "FormScreen.h"
 #include "PictureBox.h"
 #include "slideshow/EffectList.h"
-#include "slideshow/TransitionEffects.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -86,7 +84,7 @@ void FormScreen::List1_Click()
     }
     EnableStepBox(d.stepBox);
     EnableModeOptions(d.modeOptions);
-    EnableDirectionOptions(d.directionSet);
+    EnableDirectionOptions(static_cast<int>(d.directionSet));
     Text2->setText(d.stepText);
     if (d.barSizeBox) {
         EnableBarSizeBox(true);
@@ -119,7 +117,7 @@ void FormScreen::Text1_Change()
     for (const QChar c : Text1->text())
         if (c.isDigit())
             value = std::min<qint64>(value * 10 + c.digitValue(), 100000);
-    m_canvas->effects.StepDelay = static_cast<int>(value);
+    m_canvas.effects.StepDelay = static_cast<int>(value);
 }
 
 void FormScreen::Timer1_Timer()
@@ -135,92 +133,57 @@ void FormScreen::cmdStart_Click()
     // effect keeps its incoming picture.
     if (m_inCycle || m_stopped)
         return;
-    const QPointer<FormScreen> self(this);
-    const std::shared_ptr<Canvas> canvas = m_canvas;
-    if (!LoadFittedPicture(canvas->incoming))
+    if (!LoadFittedPicture(m_canvas.incoming))
         return;
     if (StopRequested) {
-        canvas->effects.TransitionBusy = false;
+        m_canvas.effects.TransitionBusy = false;
         cmdStart->setText(QString());
     } else {
-        if (!IsIdle(canvas->effects))
+        if (!IsIdle(m_canvas.effects))
             return;
         cmdStart->setText(QStringLiteral("停止"));
         m_inCycle = true;
-        RunSelectedEffect();
-        if (!self)
-            return;
+        if (RunSelectedEffect())
+            return; // effectEnded goes on
         m_inCycle = false;
-        if (StopRequested) {
-            close();
-            return;
-        }
         Picture1->update();
         cmdStart->setText(QString());
     }
+    finishCycle();
+}
+
+void FormScreen::effectEnded()
+{
+    if (!m_inCycle)
+        return;
+    m_inCycle = false;
+    if (StopRequested) {
+        close();
+        return;
+    }
+    Picture1->update();
+    cmdStart->setText(QString());
+    finishCycle();
+}
+
+void FormScreen::finishCycle()
+{
     AdvanceEffect();
     Timer1->start();
 }
 
-void FormScreen::RunSelectedEffect()
+bool FormScreen::RunSelectedEffect()
 {
-    const std::shared_ptr<Canvas> canvas = m_canvas;
-    TransitionState &fx = canvas->effects;
-    RasterSurface &display = canvas->display;
-    RasterSurface &incoming = canvas->incoming;
-    RasterSurface &outgoing = canvas->outgoing;
-    outgoing = display;
-    const int step = positiveBoxValue(Text2->text());
-    const int size = positiveBoxValue(Text3->text());
-    const int entry = List1->currentRow();
-    switch (entry) {
-    case 0:
-        NormalWipe(fx, display, incoming, GetFourWayDirection(), step);
-        break;
-    case 1:
-        OutsideInWipe(fx, display, incoming, GetAxisDirection(), step);
-        break;
-    case 2:
-        InsideOutWipe(fx, display, incoming, GetAxisDirection(), step);
-        break;
-    case 3:
-        ZoomWipe(fx, display, outgoing, incoming, Option1[2]->isChecked() ? 1 : 2, step, 0, GetZoomMode());
-        break;
-    case 5:
-        RandomLines(fx, display, incoming, GetAxisDirection(), step);
-        break;
-    case 6:
-        BarsDraw(fx, display, incoming, GetAxisDirection(), step, size, true);
-        break;
-    case 7:
-        BarsMove(fx, display, incoming, GetAxisDirection(), step, size, true);
-        break;
-    case 8:
-        SlideTransition(fx, display, outgoing, incoming, GetFourWayDirection(), step);
-        break;
-    case 9:
-        Blinds(fx, display, incoming, GetFourWayDirection(), step, size);
-        break;
-    case 10:
-    case 11:
-    case 12:
-    case 13:
-    case 14:
-    case 15:
-        MaskWipe(fx, display, incoming, entry - 9, step);
-        break;
-    case 16:
-        AlphaTransition(fx, display, outgoing, incoming, 1, size, step);
-        break;
-    case 17:
-        AlphaTransition(fx, display, outgoing, incoming, 2, 50, step);
-        break;
-    case 18:
-        AlphaTransition(fx, display, outgoing, incoming, 3, size, step);
-        break;
-    default:
-        break;
-    }
+    Canvas &canvas = m_canvas;
+    canvas.outgoing = canvas.display;
+    EffectInputs inputs { canvas.display, canvas.outgoing, canvas.incoming };
+    inputs.fourWay = static_cast<Direction>(GetFourWayDirection());
+    inputs.axis = static_cast<Axis>(GetAxisDirection());
+    inputs.zoomSide = Option1[2]->isChecked() ? ZoomSide::Left : ZoomSide::Right;
+    inputs.zoomMode = static_cast<ZoomMode>(GetZoomMode());
+    inputs.step = positiveBoxValue(Text2->text());
+    inputs.size = positiveBoxValue(Text3->text());
+    return m_runner->start(makeEffect(List1->currentRow(), inputs));
 }
 
 void FormScreen::AdvanceEffect()

@@ -52,7 +52,7 @@ TEST(AlphaEdge, SoftCircleEveryPassFollowsTheFormula)
         EffectHarness h(f.width, f.height);
         const RasterSurface out = h.outgoing;
         const RasterSurface in = h.incoming;
-        AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 3, f.edge, 1);
+        h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::SoftCircle, f.edge, 1));
         const int limit = static_cast<int>(common::roundHalfEven(
                               std::sqrt(static_cast<double>(f.width) * f.width + f.height * f.height) / 2))
             + f.edge;
@@ -88,7 +88,7 @@ TEST(AlphaEdge, WideSoftWipeEveryPassFollowsTheFormula)
         const RasterSurface out = h.outgoing;
         const RasterSurface in = h.incoming;
         const int step = 7;
-        AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 1, f.edge, step);
+        h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::SoftWipe, f.edge, step));
         const int passes = (f.width + f.edge + step - 1) / step;
         ASSERT_EQ(h.frames.size(), static_cast<std::size_t>(passes) + 1);
         for (int k = 0; k < passes; ++k) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "slideshow/TransitionEffects.h"
+#include "slideshow/TransitionRunner.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -19,8 +20,9 @@ inline RasterSurface patternSurface(int width, int height, std::uint8_t red)
     return s;
 }
 
-// Runs routines with a fake clock that advances one millisecond per reading, and keeps a
-// copy of the display after every refresh.
+// Runs effects with a fake clock that advances one millisecond per reading, turning the
+// runner's ticks in a loop instead of an event loop, and keeps a copy of the display after
+// every refresh.
 struct EffectHarness {
     EffectHarness(int width, int height)
         : display(patternSurface(width, height, 50))
@@ -31,9 +33,7 @@ struct EffectHarness {
         state.clock = [this] {
             return ++now;
         };
-        state.yield = [this] {
-            ++yields;
-        };
+        runner.setTickScheduler([this](int) { ++ticksArranged; });
         state.refresh = [this] {
             frames.push_back(display);
             refreshTicks.push_back(now);
@@ -41,6 +41,19 @@ struct EffectHarness {
                 onRefresh(static_cast<int>(frames.size()) - 1);
         };
         state.random.seed(20210);
+    }
+
+    // Starts the effect and runs its ticks until it has ended; false when the start was refused.
+    bool run(EffectPointer effect)
+    {
+        int ticksSeen = ticksArranged;
+        if (!runner.start(std::move(effect)))
+            return false;
+        while (ticksArranged > ticksSeen) {
+            ticksSeen = ticksArranged;
+            runner.tick();
+        }
+        return true;
     }
 
     // True when every pixel shows the incoming picture where `fromIncoming` holds and the
@@ -60,8 +73,9 @@ struct EffectHarness {
     }
 
     TransitionState state;
+    TransitionRunner runner { state };
     qint64 now = 0;
-    int yields = 0;
+    int ticksArranged = 0;
     RasterSurface display;
     RasterSurface outgoing;
     RasterSurface incoming;

@@ -23,102 +23,102 @@ namespace {
             { "NormalWipeUp",
                 true,
                 [](EffectHarness &h) {
-                    NormalWipe(h.state, h.display, h.incoming, 1, 3);
+                    h.run(NormalWipe(h.display, h.incoming, Direction::Up, 3));
                 } },
             { "NormalWipeRight",
                 true,
                 [](EffectHarness &h) {
-                    NormalWipe(h.state, h.display, h.incoming, 8, 3);
+                    h.run(NormalWipe(h.display, h.incoming, Direction::Right, 3));
                 } },
             { "OutsideInWipe",
                 true,
                 [](EffectHarness &h) {
-                    OutsideInWipe(h.state, h.display, h.incoming, 2, 2);
+                    h.run(OutsideInWipe(h.display, h.incoming, Axis::Horizontal, 2));
                 } },
             { "InsideOutWipe",
                 true,
                 [](EffectHarness &h) {
-                    InsideOutWipe(h.state, h.display, h.incoming, 1, 2);
+                    h.run(InsideOutWipe(h.display, h.incoming, Axis::Vertical, 2));
                 } },
             { "ZoomWipePush",
                 true,
                 [](EffectHarness &h) {
-                    ZoomWipe(h.state, h.display, h.outgoing, h.incoming, 1, 4, 0, 1);
+                    h.run(ZoomWipe(h.display, h.outgoing, h.incoming, ZoomSide::Left, 4, 0, ZoomMode::Push));
                 } },
             { "ZoomWipeMoveWithSubSteps",
                 true,
                 [](EffectHarness &h) {
-                    ZoomWipe(h.state, h.display, h.outgoing, h.incoming, 2, 3, 2, 3);
+                    h.run(ZoomWipe(h.display, h.outgoing, h.incoming, ZoomSide::Right, 3, 2, ZoomMode::Move));
                 } },
             { "RandomLines",
                 true,
                 [](EffectHarness &h) {
-                    RandomLines(h.state, h.display, h.incoming, 1, 2);
+                    h.run(RandomLines(h.display, h.incoming, Axis::Vertical, 2));
                 } },
             { "BarsDraw",
                 true,
                 [](EffectHarness &h) {
-                    BarsDraw(h.state, h.display, h.incoming, 1, 2, 4, true);
+                    h.run(BarsDraw(h.display, h.incoming, Axis::Vertical, 2, 4, true));
                 } },
             { "BarsMove",
                 true,
                 [](EffectHarness &h) {
-                    BarsMove(h.state, h.display, h.incoming, 2, 2, 4, true);
+                    h.run(BarsMove(h.display, h.incoming, Axis::Horizontal, 2, 4, true));
                 } },
             { "SlideTransition",
                 false,
                 [](EffectHarness &h) {
-                    SlideTransition(h.state, h.display, h.outgoing, h.incoming, 2, 3);
+                    h.run(SlideTransition(h.display, h.outgoing, h.incoming, Direction::Down, 3));
                 } },
             { "Blinds",
                 true,
                 [](EffectHarness &h) {
-                    Blinds(h.state, h.display, h.incoming, 8, 1, 5);
+                    h.run(Blinds(h.display, h.incoming, Direction::Right, 1, 5));
                 } },
             { "MaskWipeRadial",
                 true,
                 [](EffectHarness &h) {
-                    MaskWipe(h.state, h.display, h.incoming, 1, 7);
+                    h.run(MaskWipe(h.display, h.incoming, MaskShape::Radial, 7));
                 } },
             { "MaskWipeCircle",
                 true,
                 [](EffectHarness &h) {
-                    MaskWipe(h.state, h.display, h.incoming, 2, 2);
+                    h.run(MaskWipe(h.display, h.incoming, MaskShape::Circle, 2));
                 } },
             { "MaskWipeSideRadial",
                 true,
                 [](EffectHarness &h) {
-                    MaskWipe(h.state, h.display, h.incoming, 3, 5);
+                    h.run(MaskWipe(h.display, h.incoming, MaskShape::SideRadial, 5));
                 } },
             { "MaskWipeTriangle",
                 true,
                 [](EffectHarness &h) {
-                    MaskWipe(h.state, h.display, h.incoming, 4, 3);
+                    h.run(MaskWipe(h.display, h.incoming, MaskShape::Triangle, 3));
                 } },
             { "MaskWipeMiddle",
                 true,
                 [](EffectHarness &h) {
-                    MaskWipe(h.state, h.display, h.incoming, 5, 3);
+                    h.run(MaskWipe(h.display, h.incoming, MaskShape::Middle, 3));
                 } },
             { "MaskWipeTwoSide",
                 true,
                 [](EffectHarness &h) {
-                    MaskWipe(h.state, h.display, h.incoming, 6, 3);
+                    h.run(MaskWipe(h.display, h.incoming, MaskShape::TwoSideRadial, 3));
                 } },
             { "AlphaSoftWipe",
                 false,
                 [](EffectHarness &h) {
-                    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 1, 6, 4);
+                    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::SoftWipe, 6, 4));
                 } },
             { "AlphaCrossFade",
                 false,
                 [](EffectHarness &h) {
-                    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 2, 50, 40);
+                    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::CrossFade, 50, 40));
                 } },
             { "AlphaSoftCircle",
                 false,
                 [](EffectHarness &h) {
-                    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 3, 8, 1);
+                    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::SoftCircle, 8, 1));
                 } },
         };
         return all;
@@ -194,11 +194,11 @@ TEST(TransitionLoop, KeepsLastStepTickFromOneEffectToTheNext)
 {
     EffectHarness h(8, 6);
     h.state.StepDelay = 50;
-    NormalWipe(h.state, h.display, h.incoming, 1, 2);
+    h.run(NormalWipe(h.display, h.incoming, Direction::Up, 2));
     const qint64 last = h.state.LastStepTick;
     const std::size_t firstRun = h.refreshTicks.size();
     h.display = h.outgoing;
-    NormalWipe(h.state, h.display, h.incoming, 2, 2);
+    h.run(NormalWipe(h.display, h.incoming, Direction::Down, 2));
     ASSERT_GT(h.refreshTicks.size(), firstRun);
     EXPECT_GE(h.refreshTicks[firstRun], last + 50);
 }

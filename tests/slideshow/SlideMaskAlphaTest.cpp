@@ -35,7 +35,7 @@ namespace {
 TEST(SlideTransition, OutgoingSlidesOutThenIncomingSlidesBack)
 {
     EffectHarness h(4, 12);
-    SlideTransition(h.state, h.display, h.outgoing, h.incoming, 2, 2);
+    h.run(SlideTransition(h.display, h.outgoing, h.incoming, Direction::Down, 2));
     // Phase 1 at y = 0, 2, 4; phase 2 at y = 6, 4, 2, 0; then the final frame.
     ASSERT_EQ(h.frames.size(), 8u);
     EXPECT_TRUE(matches(
@@ -48,7 +48,7 @@ TEST(SlideTransition, OutgoingSlidesOutThenIncomingSlidesBack)
 TEST(SlideTransition, UpwardFirstPhaseScrollsTheOutgoingPictureUp)
 {
     EffectHarness h(3, 10);
-    SlideTransition(h.state, h.display, h.outgoing, h.incoming, 1, 2);
+    h.run(SlideTransition(h.display, h.outgoing, h.incoming, Direction::Up, 2));
     EXPECT_TRUE(matches(h.frames[1],
         [&](int x, int y) { return y < 8 ? h.outgoing.pixel(x, y + 2) : h.incoming.pixel(x, y - 8 + 6); }));
     EXPECT_EQ(h.frames.back(), h.incoming);
@@ -61,7 +61,7 @@ TEST(SlideTransition, StopInTheFirstPhaseStillRunsTheSecondToTheEnd)
         if (frame == 1)
             h.state.TransitionBusy = false;
     };
-    SlideTransition(h.state, h.display, h.outgoing, h.incoming, 2, 2);
+    h.run(SlideTransition(h.display, h.outgoing, h.incoming, Direction::Down, 2));
     // Stopped at y = 4: the second phase draws y = 4, 2, 0, then the final frame.
     ASSERT_EQ(h.frames.size(), 6u);
     EXPECT_EQ(h.frames.back(), h.incoming);
@@ -75,7 +75,7 @@ TEST(SlideTransition, StopInTheSecondPhaseSkipsTheFinalFrame)
         if (frame == 4)
             h.state.TransitionBusy = false;
     };
-    SlideTransition(h.state, h.display, h.outgoing, h.incoming, 2, 2);
+    h.run(SlideTransition(h.display, h.outgoing, h.incoming, Direction::Down, 2));
     ASSERT_EQ(h.frames.size(), 5u);
     EXPECT_NE(h.display, h.incoming);
 }
@@ -83,7 +83,7 @@ TEST(SlideTransition, StopInTheSecondPhaseSkipsTheFinalFrame)
 TEST(MaskWipe, RadialSweepStartsTopLeftAndTurnsClockwise)
 {
     EffectHarness h(40, 30);
-    MaskWipe(h.state, h.display, h.incoming, 1, 12);
+    h.run(MaskWipe(h.display, h.incoming, MaskShape::Radial, 12));
     ASSERT_GE(h.frames.size(), 8u);
     const double cx = 20.5;
     const double cy = 15.5;
@@ -123,7 +123,7 @@ TEST(MaskWipe, RadialSweepStartsTopLeftAndTurnsClockwise)
 TEST(MaskWipe, CircleRadiusGrowsByTheStepEachTick)
 {
     EffectHarness h(40, 40);
-    MaskWipe(h.state, h.display, h.incoming, 2, 4);
+    h.run(MaskWipe(h.display, h.incoming, MaskShape::Circle, 4));
     ASSERT_GE(h.frames.size(), 4u);
     for (int tick = 1; tick <= 3; ++tick) {
         const int radius = tick * 4 - 2;
@@ -141,7 +141,7 @@ TEST(MaskWipe, RevealedPixelsShowTheIncomingPictureExactly)
     for (int shape = 1; shape <= 6; ++shape) {
         SCOPED_TRACE(shape);
         EffectHarness h(31, 23);
-        MaskWipe(h.state, h.display, h.incoming, shape, 3);
+        h.run(MaskWipe(h.display, h.incoming, MaskShape(shape), 3));
         for (const RasterSurface &frame : h.frames)
             EXPECT_TRUE(h.shows(frame, [&](int x, int y) { return frame.pixel(x, y) == h.incoming.pixel(x, y); }));
     }
@@ -152,7 +152,7 @@ TEST(AlphaTransition, CrossFadeBlendsEveryTenthWeightThenCopies)
     EffectHarness h(13, 7);
     const RasterSurface out = h.outgoing;
     const RasterSurface in = h.incoming;
-    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 2, 50, 10);
+    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::CrossFade, 50, 10));
     ASSERT_EQ(h.frames.size(), 27u); // g = 0, 10, ..., 250, then the end
     for (int k = 0; k <= 25; ++k) {
         const int a = 255 - 10 * k;
@@ -172,7 +172,7 @@ TEST(AlphaTransition, SoftWipeEdgeFollowsTheFormula)
     EffectHarness h(24, 5);
     const RasterSurface out = h.outgoing;
     const RasterSurface in = h.incoming;
-    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 1, 6, 4);
+    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::SoftWipe, 6, 4));
     ASSERT_EQ(h.frames.size(), 9u); // g = 0, 4, ..., 28 against 24 + 6
     for (const int k : { 1, 3, 5, 7 }) {
         const int g = 4 * k;
@@ -194,7 +194,7 @@ TEST(AlphaTransition, SoftCircleFollowsTheFormula)
     const RasterSurface out = h.outgoing;
     const RasterSurface in = h.incoming;
     const int width = 9;
-    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 3, width, 1);
+    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::SoftCircle, width, 1));
     // Limit round(sqrt(36² + 28²) / 2) + 9 = 32; g = 1, 21, then the end.
     ASSERT_EQ(h.frames.size(), 3u);
     for (const int k : { 0, 1 }) {
@@ -226,7 +226,7 @@ TEST(AlphaTransition, StoppedFadeStillEndsOnTheIncomingPicture)
         if (frame == 2)
             h.state.TransitionBusy = false;
     };
-    AlphaTransition(h.state, h.display, h.outgoing, h.incoming, 2, 50, 5);
+    h.run(AlphaTransition(h.display, h.outgoing, h.incoming, AlphaKind::CrossFade, 50, 5));
     EXPECT_EQ(h.frames.size(), 4u);
     EXPECT_EQ(h.display, in);
     EXPECT_EQ(h.outgoing, in);

@@ -46,7 +46,7 @@ TEST(NormalWipe, BandsGrowFromTheEdgeOfEachDirection)
     for (const WipeCase &c : cases) {
         SCOPED_TRACE(c.name);
         EffectHarness h(20, 14);
-        NormalWipe(h.state, h.display, h.incoming, c.direction, 3);
+        h.run(NormalWipe(h.display, h.incoming, Direction(c.direction), 3));
         const int limit = c.direction > 3 ? 20 : 14;
         const std::size_t steps = static_cast<std::size_t>((limit + 2) / 3);
         ASSERT_EQ(h.frames.size(), steps + 1);
@@ -62,7 +62,7 @@ TEST(NormalWipe, BandsGrowFromTheEdgeOfEachDirection)
 TEST(NormalWipe, StepLargerThanTheLimitDrawsAnEmptyBandThenTheFinalFrame)
 {
     EffectHarness h(10, 8);
-    NormalWipe(h.state, h.display, h.incoming, 2, 100);
+    h.run(NormalWipe(h.display, h.incoming, Direction::Down, 100));
     ASSERT_EQ(h.frames.size(), 2u);
     EXPECT_EQ(h.frames[0], h.outgoing);
     EXPECT_EQ(h.frames[1], h.incoming);
@@ -77,14 +77,14 @@ TEST(HalfWipes, OddHeightsRoundTheHalfToEven)
     for (const Case c : { Case { 5, 2 }, Case { 7, 4 }, Case { 6, 3 } }) {
         SCOPED_TRACE(c.height);
         EffectHarness inside(6, c.height);
-        InsideOutWipe(inside.state, inside.display, inside.incoming, 1, 1);
+        inside.run(InsideOutWipe(inside.display, inside.incoming, Axis::Vertical, 1));
         ASSERT_EQ(inside.frames.size(), static_cast<std::size_t>(c.half) + 1);
         for (int p = 0; p < c.half; ++p)
             EXPECT_TRUE(inside.shows(inside.frames[static_cast<std::size_t>(p)],
                 [&](int, int y) { return y >= c.half - p && y < c.half + p; }));
 
         EffectHarness outside(6, c.height);
-        OutsideInWipe(outside.state, outside.display, outside.incoming, 1, 1);
+        outside.run(OutsideInWipe(outside.display, outside.incoming, Axis::Vertical, 1));
         ASSERT_EQ(outside.frames.size(), static_cast<std::size_t>(c.half) + 1);
         for (int p = 0; p < c.half; ++p)
             EXPECT_TRUE(outside.shows(
@@ -95,7 +95,7 @@ TEST(HalfWipes, OddHeightsRoundTheHalfToEven)
 TEST(HalfWipes, HorizontalAxisUsesColumns)
 {
     EffectHarness h(9, 4);
-    InsideOutWipe(h.state, h.display, h.incoming, 2, 2);
+    h.run(InsideOutWipe(h.display, h.incoming, Axis::Horizontal, 2));
     // half = round(4.5) = 4; steps at p = 0, 2.
     ASSERT_EQ(h.frames.size(), 3u);
     EXPECT_TRUE(h.shows(h.frames[1], [](int x, int) { return x >= 2 && x < 6; }));
@@ -115,7 +115,7 @@ TEST(ZoomWipe, IncomingPictureSqueezedIntoTheGrowingSide)
     for (const Case c : { Case { 1, 1 }, Case { 2, 1 }, Case { 1, 2 } }) {
         h.frames.clear();
         h.display = h.outgoing;
-        ZoomWipe(h.state, h.display, h.outgoing, h.incoming, c.side, 4, 0, c.mode);
+        h.run(ZoomWipe(h.display, h.outgoing, h.incoming, ZoomSide(c.side), 4, 0, ZoomMode(c.mode)));
         ASSERT_EQ(h.frames.size(), 5u);
         const RasterSurface &frame = h.frames[2]; // p = 8
         for (int x = 0; x < 16; ++x) {
@@ -128,7 +128,7 @@ TEST(ZoomWipe, IncomingPictureSqueezedIntoTheGrowingSide)
 TEST(ZoomWipe, MoveModePushesTheOutgoingPictureUnscaled)
 {
     EffectHarness h(12, 3);
-    ZoomWipe(h.state, h.display, h.outgoing, h.incoming, 2, 5, 0, 3);
+    h.run(ZoomWipe(h.display, h.outgoing, h.incoming, ZoomSide::Right, 5, 0, ZoomMode::Move));
     // Side 2 at p = 5: outgoing columns 5..11 shown at 0..6.
     const RasterSurface &frame = h.frames[1];
     for (int x = 0; x < 7; ++x)
@@ -140,7 +140,7 @@ TEST(RandomLines, DrawsStepPlusOneWholeLinesPerTick)
     for (const int step : { 1, 3 }) {
         SCOPED_TRACE(step);
         EffectHarness h(40, 6);
-        RandomLines(h.state, h.display, h.incoming, 1, step);
+        h.run(RandomLines(h.display, h.incoming, Axis::Vertical, step));
         ASSERT_GE(h.frames.size(), 3u);
         std::set<int> previous;
         for (std::size_t k = 0; k + 1 < h.frames.size(); ++k) {
@@ -167,8 +167,8 @@ TEST(RandomLines, RowsForTheHorizontalAxisAndASeededOrder)
 {
     EffectHarness a(5, 30);
     EffectHarness b(5, 30);
-    RandomLines(a.state, a.display, a.incoming, 2, 1);
-    RandomLines(b.state, b.display, b.incoming, 2, 1);
+    a.run(RandomLines(a.display, a.incoming, Axis::Horizontal, 1));
+    b.run(RandomLines(b.display, b.incoming, Axis::Horizontal, 1));
     ASSERT_EQ(a.frames.size(), b.frames.size());
     EXPECT_EQ(a.frames[2], b.frames[2]);
     int rows = 0;
@@ -181,19 +181,19 @@ TEST(RandomLines, RowsForTheHorizontalAxisAndASeededOrder)
 TEST(Bars, AlternateBarsGrowFromOppositeEdges)
 {
     EffectHarness h(10, 12);
-    BarsDraw(h.state, h.display, h.incoming, 1, 2, 3, true);
+    h.run(BarsDraw(h.display, h.incoming, Axis::Vertical, 2, 3, true));
     // At p = 4 bars at x = 0, 3, 6, 9 alternate top, bottom, top, bottom.
     EXPECT_TRUE(h.shows(h.frames[2], [](int x, int y) { return (x / 3) % 2 == 0 ? y < 4 : y >= 8; }));
 
     EffectHarness v(12, 10);
-    BarsDraw(v.state, v.display, v.incoming, 2, 2, 3, false);
+    v.run(BarsDraw(v.display, v.incoming, Axis::Horizontal, 2, 3, false));
     EXPECT_TRUE(v.shows(v.frames[2], [](int x, int y) { return (y / 3) % 2 == 0 ? x >= 8 : x < 4; }));
 }
 
 TEST(Bars, MovingBarsSlideInFromTheEdges)
 {
     EffectHarness h(10, 12);
-    BarsMove(h.state, h.display, h.incoming, 1, 2, 3, true);
+    h.run(BarsMove(h.display, h.incoming, Axis::Vertical, 2, 3, true));
     const RasterSurface &frame = h.frames[2]; // p = 4
     for (int x = 0; x < 10; ++x)
         for (int y = 0; y < 12; ++y) {
@@ -207,7 +207,7 @@ TEST(Bars, MovingBarsSlideInFromTheEdges)
         }
 
     EffectHarness v(12, 10);
-    BarsMove(v.state, v.display, v.incoming, 2, 3, 5, true);
+    v.run(BarsMove(v.display, v.incoming, Axis::Horizontal, 3, 5, true));
     // At p = 3 the first bar (rows 0..4) shows incoming columns 9..11 at 0..2.
     EXPECT_EQ(v.frames[1].pixel(0, 2), v.incoming.pixel(9, 2));
     EXPECT_EQ(v.frames[1].pixel(10, 7), v.incoming.pixel(1, 7));
@@ -240,7 +240,7 @@ TEST(Blinds, SlatsOpenInTheirDirection)
     for (const WipeCase &c : cases) {
         SCOPED_TRACE(c.name);
         EffectHarness h(12, 11);
-        Blinds(h.state, h.display, h.incoming, c.direction, 2, 5);
+        h.run(Blinds(h.display, h.incoming, Direction(c.direction), 2, 5));
         ASSERT_EQ(h.frames.size(), 4u); // o = 0, 2, 4, then the final frame
         EXPECT_TRUE(h.shows(h.frames[2], [&](int x, int y) { return c.fromIncoming(x, y, 4, 12, 11); }));
     }

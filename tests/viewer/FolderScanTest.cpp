@@ -1,10 +1,15 @@
 #include "viewer/FolderScan.h"
 
 #include "TestPictures.h"
+#include "viewer/FileNames.h"
+#include "viewer/PictureSize.h"
+#include "viewer/ThumbnailPageBuilder.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -167,4 +172,66 @@ TEST_F(FolderScanTest, A20005PictureFolderLists20001)
     EXPECT_EQ(scan.ViewerListText.count(QLatin1String("\r\n")), 20001);
 }
 
+}
+
+TEST(FileNames, BytesSurviveDecodingAndEncoding)
+{
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        bool utf8; // decodes as plain UTF-8
+    };
+    const Case cases[] = {
+        { "ascii", QByteArray("plain.jpg"), true },
+        { "chinese", QByteArray("\xE9\xA3\x8E\xE6\x99\xAF.jpg"), true },
+        { "emoji", QByteArray("\xF0\x9F\x96\xBC.png"), true },
+        { "stray_byte", QByteArray("a\xFF.jpg"), false },
+        { "latin1", QByteArray("caf\xE9.gif"), false },
+        { "cut_sequence", QByteArray("\xE6\x97.bmp"), false },
+        { "overlong_slash",
+            QByteArray("\xC0\xAF"
+                       "x.jpg"),
+            false },
+        { "encoded_surrogate", QByteArray("\xED\xA0\x80.jpg"), false },
+        { "above_unicode", QByteArray("\xF4\x90\x80\x80.jpg"), false },
+        { "valid_around_invalid", QByteArray("\xE9\xA3\x8E\xFF\xE6\x99\xAF"), false },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString decoded = decodeFileName(c.bytes);
+        EXPECT_EQ(encodeFileName(decoded), c.bytes);
+        if (c.utf8)
+            EXPECT_EQ(decoded, QString::fromUtf8(c.bytes));
+        else
+            EXPECT_TRUE(std::any_of(decoded.begin(), decoded.end(), [](QChar ch) { return isKeptByte(ch.unicode()); }));
+    }
+    EXPECT_EQ(decodeFileName(QByteArray("a\xFF.jpg")), QStringLiteral("a") + QChar(0xDCFF) + QStringLiteral(".jpg"));
+}
+
+TEST_F(FolderScanTest, NameThatIsNotUtf8OpensTheFileListed)
+{
+    const QByteArray raw = QFile::encodeName(folder()) + QByteArray("a\xFF.png");
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    const QByteArray png = pictures::pngHeader(321, 123);
+    ASSERT_EQ(::write(fd, png.constData(), size_t(png.size())), ssize_t(png.size()));
+    ::close(fd);
+
+    const FolderScanResult scan = scanFolder(m_dir.path(), QString());
+    ASSERT_EQ(scan.ViewerCount, 1);
+    const QString listed = scan.ViewerList.at(0);
+    EXPECT_EQ(encodeFileName(listed), raw);
+    EXPECT_EQ(GetPictureSize(listed), (PictureDimensions { 321, 123 }));
+    // The page's link and picture address carry the byte itself.
+    ThumbnailPageInput input;
+    input.ViewerList = scan.ViewerList;
+    input.ViewerCount = scan.ViewerCount;
+    input.LayoutMode = 1;
+    input.webWidthTwips = 800 * 15;
+    const QString html = BuildThumbnailPage(input).html;
+    EXPECT_TRUE(html.contains(QStringLiteral("<a href=\"") + m_dir.path() + QStringLiteral("/a%FF.png\"")))
+        << qPrintable(html);
+    // Scanning by the name as listed finds it as the target.
+    const FolderScanResult byTarget = scanFolder(m_dir.path(), listed.mid(listed.lastIndexOf(QLatin1Char('/')) + 1));
+    EXPECT_EQ(byTarget.ViewerList, scan.ViewerList);
 }

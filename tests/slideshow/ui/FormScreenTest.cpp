@@ -67,6 +67,12 @@ namespace {
             return found;
         }
 
+        // Runs the event loop until the cycle's effect has ended and the cycle finished.
+        static void waitForCycle(FormScreen &w)
+        {
+            EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.cycleRunning(); }, 20000));
+        }
+
         QRadioButton *option1(int i) { return child<QRadioButton>(QStringLiteral("Option1_%1").arg(i)); }
         QRadioButton *option2(int i) { return child<QRadioButton>(QStringLiteral("Option2_%1").arg(i)); }
 
@@ -293,6 +299,10 @@ TEST_F(FormScreenTest, CycleBringsInTheNextPictureAndMovesOn)
     FormScreen &w = open();
     EXPECT_EQ(centre(), bgr(kColours[0]));
     w.Timer1_Timer();
+    EXPECT_TRUE(w.cycleRunning());
+    EXPECT_FALSE(child<QTimer>(QStringLiteral("Timer1"))->isActive());
+    EXPECT_EQ(child<QPushButton>(QStringLiteral("cmdStart"))->text(), QStringLiteral("停止"));
+    waitForCycle(w);
     EXPECT_EQ(w.fileIndex(), 1);
     EXPECT_EQ(centre(), bgr(kColours[1]));
     EXPECT_TRUE(IsIdle(w.transitionState()));
@@ -301,6 +311,7 @@ TEST_F(FormScreenTest, CycleBringsInTheNextPictureAndMovesOn)
     EXPECT_EQ(checkedDirection(), 3);
     // With one picture left in the list every cycle reloads the same one.
     w.Timer1_Timer();
+    waitForCycle(w);
     EXPECT_EQ(w.fileIndex(), 0);
     EXPECT_EQ(centre(), bgr(kColours[0]));
 }
@@ -320,6 +331,7 @@ TEST_F(FormScreenTest, EveryEntryRunsToTheIncomingPicture)
         child<QLineEdit>(QStringLiteral("Text1"))->setText(QStringLiteral("00"));
         const int next = (w.fileIndex() + 1) % 2;
         w.cmdStart_Click();
+        waitForCycle(w);
         const RasterSurface expected =
             RasterSurface::fromImage(fitPicture(*readPicture(w.pictureList().at(next)), w.size()));
         EXPECT_TRUE(w.display() == expected);
@@ -340,6 +352,43 @@ TEST_F(FormScreenTest, KeyPressClosesAndSavesTheIndex)
     EXPECT_EQ(m_services.settings.read(QStringLiteral("ScreenSave"), QStringLiteral("FileIndex")), QStringLiteral("0"));
 }
 
+TEST_F(FormScreenTest, EveryKeyClosesWhenTheWindowItselfHasTheFocus)
+{
+    struct Key {
+        const char *name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    for (const Key k : { Key { "Tab", Qt::Key_Tab, Qt::NoModifier },
+             Key { "Shift+Tab", Qt::Key_Backtab, Qt::ShiftModifier },
+             Key { "Space", Qt::Key_Space, Qt::NoModifier } }) {
+        SCOPED_TRACE(k.name);
+        makePictures(1);
+        FormScreen &w = open();
+        w.setFocus();
+        QTest::keyClick(&w, k.key, k.modifiers);
+        EXPECT_FALSE(w.isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(m_window.isNull());
+    }
+}
+
+TEST_F(FormScreenTest, WindowDestroyedWhileAnEffectRunsLeavesNothingBehind)
+{
+    makePictures(2);
+    FormScreen &w = open();
+    child<QListWidget>(QStringLiteral("List1"))->setCurrentRow(16);
+    child<QLineEdit>(QStringLiteral("Text2"))->setText(QStringLiteral("1"));
+    child<QLineEdit>(QStringLiteral("Text1"))->setText(QStringLiteral("5"));
+    w.Timer1_Timer();
+    ASSERT_TRUE(w.cycleRunning());
+    QTest::qWait(20);
+    delete m_window.data();
+    // The runner went with the window: no tick draws on surfaces that are gone.
+    QTest::qWait(30);
+    EXPECT_TRUE(m_window.isNull());
+}
+
 TEST_F(FormScreenTest, ClickOnThePictureCloses)
 {
     makePictures(1);
@@ -355,9 +404,11 @@ TEST_F(FormScreenTest, ClosingDuringAnEffectStopsItAndClosesAfterwards)
     FormScreen &w = open();
     child<QListWidget>(QStringLiteral("List1"))->setCurrentRow(17);
     child<QLineEdit>(QStringLiteral("Text2"))->setText(QStringLiteral("1"));
-    // Delivered by the effect's first yield.
+    // Delivered once the event loop turns, while the effect is running.
     QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     w.Timer1_Timer();
+    ASSERT_TRUE(w.cycleRunning());
+    QCoreApplication::processEvents();
     ASSERT_FALSE(m_window.isNull());
     EXPECT_FALSE(w.isVisible());
     EXPECT_TRUE(IsIdle(w.transitionState()));
