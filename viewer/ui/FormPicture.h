@@ -33,6 +33,7 @@ class MessagePump;
 
 namespace viewer {
 
+class MediaSearch;
 class PageCapture;
 class PagePrinting;
 class PictureCommands;
@@ -67,8 +68,14 @@ public:
     void Dir1_Change();
     void ShowFirstPage();
     void BuildThumbnailPage();
-    // Lists the pictures the media search found (already in the shared list) from page 1.
+    // Runs the media search from `folder` with the status line following it. When it ends, a
+    // picture search (its category still chosen) becomes the viewer's list, shown from page 1;
+    // other categories leave the viewer's list as it was.
     void searchImage(const QString &folder);
+    // The viewer's one media search; closing the viewer stops it.
+    MediaSearch &mediaSearch();
+    // Opens the media search window, modal.
+    void Command5_Click();
 
     // Controls, named as the viewer's commands refer to them.
     QWebEngineView *Web = nullptr;
@@ -190,6 +197,7 @@ private:
     std::unique_ptr<PictureCommands> m_commands;
     PageCapture *m_capture = nullptr;
     PagePrinting *m_printing = nullptr;
+    MediaSearch *m_mediaSearch = nullptr;
     QHash<QString, QAction *> m_entries;
     bool m_splitterDragging = false;
     bool m_closing = false;
