@@ -44,6 +44,15 @@ namespace {
     const QString kBusyCaption = QStringLiteral("停止搜索");
     const QString kFolderPrompt = QStringLiteral("请选择一个文件夹或者硬盘路径");
 
+    // The preview plays through Qt's FFmpeg media backend unless the user names another: it comes
+    // with Qt's multimedia package, while the GStreamer backend needs plugin packages and takes
+    // the program down when they are missing. The choice holds from the first media object on.
+    void chooseMediaBackend()
+    {
+        if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+            qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    }
+
 }
 
 FormSearch::FormSearch(const common::Services &services,
@@ -58,6 +67,7 @@ FormSearch::FormSearch(const common::Services &services,
     , m_viewer(viewer)
     , m_search(viewer.mediaSearch())
 {
+    chooseMediaBackend();
     setObjectName(QStringLiteral("FormSearch"));
     setWindowTitle(caption());
     setModal(true);
