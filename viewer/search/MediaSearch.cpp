@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
@@ -39,12 +40,13 @@ namespace {
 
     // The rule on a file name's extension, as matchesCategory applies it to the full path: a name
     // without "." leaves an extension holding "/", which no list takes.
-    bool nameMatches(const std::string &name, int Seltype)
+    bool nameMatches(const char *name, size_t length, int Seltype)
     {
-        const size_t dot = name.rfind('.');
-        if (dot == std::string::npos)
+        const std::string_view whole(name, length);
+        const size_t dot = whole.rfind('.');
+        if (dot == std::string_view::npos)
             return false;
-        const std::string_view extension = std::string_view(name).substr(dot + 1);
+        const std::string_view extension = whole.substr(dot + 1);
         char lower[8] = {};
         bool plain = extension.size() <= sizeof lower;
         for (size_t i = 0; plain && i < extension.size(); ++i) {
@@ -55,7 +57,7 @@ namespace {
                 lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
         }
         if (!plain) // commas or letters beyond ASCII: the text rule itself
-            return matchesCategory(QFile::decodeName(name.c_str()), Seltype);
+            return matchesCategory(QString::fromUtf8(name, qsizetype(length)), Seltype);
         const std::string_view candidate(lower, extension.size());
         if (candidate.empty())
             return false;
@@ -63,17 +65,23 @@ namespace {
         return std::find(entries.begin(), entries.end(), candidate) != entries.end();
     }
 
-    void appendUpperKey(std::u16string &key, const std::string &name)
+    char16_t upperAscii(char c)
     {
-        key.reserve(name.size());
-        for (const char c : name) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                const QString upper = QFile::decodeName(name.c_str()).toUpper();
-                key.assign(reinterpret_cast<const char16_t *>(upper.constData()), size_t(upper.size()));
-                return;
-            }
-            key.push_back(char16_t(c >= 'a' && c <= 'z' ? c - 32 : c));
+        return char16_t(c >= 'a' && c <= 'z' ? c - 32 : c);
+    }
+
+    std::u16string upperKey(const char *name, size_t length, bool ascii)
+    {
+        std::u16string key;
+        if (ascii) {
+            key.reserve(length);
+            for (size_t i = 0; i < length; ++i)
+                key.push_back(upperAscii(name[i]));
+            return key;
         }
+        const QString upper = QString::fromUtf8(name, qsizetype(length)).toUpper();
+        key.assign(reinterpret_cast<const char16_t *>(upper.constData()), size_t(upper.size()));
+        return key;
     }
 
     unsigned char typeOfMode(mode_t mode)
@@ -119,7 +127,17 @@ int categoryOfPath(const QString &path)
 
 bool isRecyclePath(const QString &path)
 {
-    return path.mid(3, 8).toUpper() == QLatin1String("$RECYCLE");
+    // Upper-casing leaves a character beyond ASCII beyond ASCII for every letter of "$RECYCLE"
+    // (only dotless i and long s turn into ASCII letters, I and S), so ASCII letters decide.
+    static constexpr char kBin[] = "$RECYCLE";
+    if (path.size() < 3 + 8)
+        return false;
+    for (qsizetype i = 0; i < 8; ++i) {
+        const char16_t c = path.at(3 + i).unicode();
+        if ((c >= 'a' && c <= 'z' ? c - 32 : c) != char16_t(kBin[i]))
+            return false;
+    }
+    return true;
 }
 
 QString searchingFolderText(const QString &folder)
@@ -160,19 +178,19 @@ void MediaSearch::start(const QString &folder, qint64 minBytes)
     m_minBytes = minBytes;
     m_startFolder = folder;
     m_category = validCategory(Seltype) ? Seltype : kSearchPictures;
-    enterFolder(AT_FDCWD, QFile::encodeName(folder).toStdString(), folder);
+    enterFolder(AT_FDCWD, QFile::encodeName(folder).constData(), folder);
     // Even a folder that cannot be read ends from the event loop, as every search does.
     m_timer.start();
 }
 
-void MediaSearch::enterFolder(int parentFd, const std::string &name, const QString &folderText)
+void MediaSearch::enterFolder(int parentFd, const char *name, const QString &folderText)
 {
     emit folderEntered(folderText);
-    if (name.empty())
+    if (!*name)
         return;
     // Below the start folder a link is never followed: only a real folder opens.
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (parentFd == AT_FDCWD ? 0 : O_NOFOLLOW);
-    const int fd = ::openat(parentFd, name.c_str(), flags);
+    const int fd = ::openat(parentFd, name, flags);
     if (fd < 0)
         return;
     DIR *dir = ::fdopendir(fd);
@@ -181,27 +199,68 @@ void MediaSearch::enterFolder(int parentFd, const std::string &name, const QStri
         return;
     }
     auto frame = std::make_unique<Frame>();
+    frame->dir = dir;
+    frame->fd = fd;
     frame->folder = folderText.endsWith(QLatin1Char('/')) ? folderText : folderText + QLatin1Char('/');
+    frame->names.reserve(2048);
+    frame->upper.reserve(2048);
+    frame->entries.reserve(64);
+    // Only the entries that can lead somewhere are kept and ordered: folders that will be
+    // entered, files whose names fit the category, and entries whose kind readdir leaves open.
+    // Leaving out the rest changes nothing the search shows.
     while (const dirent *entry = ::readdir(dir)) {
         const char *raw = entry->d_name;
+        const unsigned char type = entry->d_type;
+        if (type == DT_DIR && raw[0] == '.')
+            continue;
         if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
             continue;
+        const size_t length = std::strlen(raw);
+        if ((type == DT_REG || type == DT_LNK) && !nameMatches(raw, length, m_category))
+            continue;
+        if (type != DT_DIR && type != DT_REG && type != DT_LNK && type != DT_UNKNOWN)
+            continue;
         Entry item;
-        item.name = raw;
-        item.type = entry->d_type;
-        appendUpperKey(item.key, item.name);
-        frame->entries.push_back(std::move(item));
+        item.offset = quint32(frame->names.size());
+        item.type = type;
+        for (size_t i = 0; i < length; ++i)
+            item.ascii = item.ascii && static_cast<unsigned char>(raw[i]) < 0x80;
+        item.length = quint16(length);
+        frame->names.append(raw, length + 1);
+        frame->upper.resize(frame->names.size());
+        char *upper = frame->upper.data() + item.offset;
+        for (size_t i = 0; i < length; ++i)
+            upper[i] = raw[i] >= 'a' && raw[i] <= 'z' ? char(raw[i] - 32) : raw[i];
+        if (!item.ascii) {
+            item.key = quint32(frame->keys.size());
+            frame->keys.push_back(upperKey(raw, length, false));
+        }
+        frame->entries.push_back(item);
     }
-    // The handle stays open for the stats of the folder's files; the entries are all read.
-    frame->fd = ::dup(fd);
-    ::closedir(dir);
-    if (frame->fd < 0)
-        return;
-    std::sort(frame->entries.begin(), frame->entries.end(), [](const Entry &a, const Entry &b) {
-        const int order = a.key.compare(b.key);
+    // The viewer's folder order: ordinal comparison of the upper-cased names, then of the names.
+    const Frame &f = *frame;
+    std::sort(frame->entries.begin(), frame->entries.end(), [&f](const Entry &a, const Entry &b) {
+        const char *an = f.name(a);
+        const char *bn = f.name(b);
+        if (a.ascii && b.ascii) {
+            // For ASCII the bytes order as the UTF-16 units do.
+            const auto *ua = reinterpret_cast<const unsigned char *>(f.upper.data() + a.offset);
+            const auto *ub = reinterpret_cast<const unsigned char *>(f.upper.data() + b.offset);
+            const size_t common = std::min(a.length, b.length);
+            for (size_t i = 0; i < common; ++i) {
+                if (ua[i] != ub[i])
+                    return ua[i] < ub[i];
+            }
+            if (a.length != b.length)
+                return a.length < b.length;
+            return std::memcmp(an, bn, a.length) < 0;
+        }
+        const std::u16string ak = a.ascii ? upperKey(an, a.length, true) : f.keys[a.key];
+        const std::u16string bk = b.ascii ? upperKey(bn, b.length, true) : f.keys[b.key];
+        const int order = ak.compare(bk);
         if (order != 0)
             return order < 0;
-        return QString::compare(QFile::decodeName(a.name.c_str()), QFile::decodeName(b.name.c_str()), Qt::CaseSensitive)
+        return QString::compare(QString::fromUtf8(an, a.length), QString::fromUtf8(bn, b.length), Qt::CaseSensitive)
             < 0;
     });
     m_frames.push_back(std::move(frame));
@@ -218,7 +277,7 @@ bool MediaSearch::advance(int entries)
         }
         Frame &frame = *m_frames.back();
         if (frame.next >= frame.entries.size()) {
-            ::close(frame.fd);
+            ::closedir(frame.dir);
             m_frames.pop_back();
             continue;
         }
@@ -234,17 +293,18 @@ bool MediaSearch::advance(int entries)
 
 void MediaSearch::processEntry(Frame &frame, const Entry &entry)
 {
+    const char *name = frame.name(entry);
     unsigned char type = entry.type;
     if (type == DT_UNKNOWN) {
         struct stat info { };
-        if (::fstatat(frame.fd, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(frame.fd, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return;
         type = typeOfMode(info.st_mode);
     }
     switch (type) {
     case DT_DIR:
-        if (entry.name[0] != '.')
-            enterFolder(frame.fd, entry.name, frame.folder + QFile::decodeName(entry.name.c_str()));
+        if (name[0] != '.')
+            enterFolder(frame.fd, name, frame.folder + QString::fromUtf8(name, entry.length));
         break;
     case DT_REG:
         considerFile(frame, entry, false);
@@ -259,21 +319,29 @@ void MediaSearch::processEntry(Frame &frame, const Entry &entry)
 
 void MediaSearch::considerFile(Frame &frame, const Entry &entry, bool isLink)
 {
-    if (!nameMatches(entry.name, m_category))
+    const char *name = frame.name(entry);
+    if (!nameMatches(name, entry.length, m_category))
         return;
     // A link is looked through to its file, and listed under its own path.
     struct stat info { };
-    if (::fstatat(frame.fd, entry.name.c_str(), &info, isLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(frame.fd, name, &info, isLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
         return;
     if (!S_ISREG(info.st_mode) || info.st_size <= m_minBytes)
         return;
-    QString path = frame.folder + QFile::decodeName(entry.name.c_str());
+    QString path;
+    if (entry.ascii) {
+        path.reserve(frame.folder.size() + entry.length);
+        path.append(frame.folder);
+        path.append(QLatin1String(name, entry.length));
+    } else {
+        path = frame.folder + QString::fromUtf8(name, entry.length);
+    }
     if (isRecyclePath(path))
         return;
     m_foundText += path;
     m_foundText += QLatin1String("\r\n");
-    m_found.append(path);
-    emit fileFound(path);
+    m_found.append(std::move(path));
+    emit fileFound(m_found.constLast());
     if (m_found.size() >= kSearchBound)
         m_stop = true;
 }
@@ -299,7 +367,7 @@ void MediaSearch::finish()
 void MediaSearch::closeFrames()
 {
     for (const auto &frame : m_frames)
-        ::close(frame->fd);
+        ::closedir(frame->dir);
     m_frames.clear();
 }
 

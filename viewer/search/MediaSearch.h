@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <dirent.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,20 +84,28 @@ signals:
     void finished();
 
 private:
+    // An entry of a folder being walked: its name lives in the folder's name buffer.
     struct Entry {
-        std::u16string key; // the upper-cased name: the sort key
-        std::string name; // the name as the file system has it
+        quint32 offset = 0; // of the name (ending with a NUL) in Frame::names
+        quint32 key = 0; // for a name beyond ASCII: its upper-cased form in Frame::keys
+        quint16 length = 0;
         unsigned char type = 0; // the dirent type
+        bool ascii = true;
     };
     struct Frame {
+        DIR *dir = nullptr;
         int fd = -1;
         QString folder; // with "/" at the end
+        std::string names;
+        std::string upper; // the ASCII names upper-cased, at the same offsets
+        std::vector<std::u16string> keys;
         std::vector<Entry> entries;
         size_t next = 0;
+        const char *name(const Entry &entry) const { return names.data() + entry.offset; }
     };
 
     void runSlice();
-    void enterFolder(int parentFd, const std::string &name, const QString &folderText);
+    void enterFolder(int parentFd, const char *name, const QString &folderText);
     void processEntry(Frame &frame, const Entry &entry);
     void considerFile(Frame &frame, const Entry &entry, bool isLink);
     void finish();
