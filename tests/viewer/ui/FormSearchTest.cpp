@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -345,6 +346,60 @@ TEST(FormSearchViewer, SearchEntriesOpenTheWindowModally)
         EXPECT_EQ(opened, viewer::FormSearch::caption()) << name;
     }
     ASSERT_TRUE(v.form->Command5->isEnabled());
+}
+
+}
+
+namespace {
+
+// Saves a window's picture when VELMORA_SCREENSHOT_DIR names a folder (to look at by eye).
+void keepScreenshot(QWidget *widget, const char *name)
+{
+    const QString folder = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget->grab().save(folder + QLatin1Char('/') + QString::fromLatin1(name));
+}
+
+TEST_F(FormSearchTest, MidSearchAndPicturePreviewStates)
+{
+    // The sample pictures spread over a few folders.
+    const QDir samples(velmora::test::sourceDir() + QStringLiteral("/samples"));
+    int copied = 0;
+    for (int folder = 0; folder < 6; ++folder) {
+        for (const QString &name : samples.entryList(QDir::Files)) {
+            const QString target = at(QStringLiteral("旅行%1/%2").arg(folder).arg(name));
+            QDir().mkpath(QFileInfo(target).absolutePath());
+            copied += QFile::copy(samples.filePath(name), target) ? 1 : 0;
+        }
+    }
+    ASSERT_GT(copied, 0);
+    window->resize(820, 520);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+
+    // Mid-search: the walk stepped by hand, so it stands still while the window is looked at.
+    window->ComPath->setEditText(tree.path());
+    viewer::MediaSearch &search = v.form->mediaSearch();
+    window->Command1_Click();
+    ASSERT_TRUE(search.advance(30));
+    ASSERT_TRUE(search.isRunning());
+    EXPECT_EQ(window->Command1->text(), QStringLiteral("停止搜索"));
+    EXPECT_GT(window->ListFile->count(), 0);
+    EXPECT_TRUE(window->Lab->text().startsWith(QStringLiteral("发现：")));
+    EXPECT_TRUE(v.form->Lab[0]->text().startsWith(QStringLiteral("正在搜索目录： ")));
+    keepScreenshot(window.get(), "search-mid.png");
+    keepScreenshot(v.form.get(), "search-mid-viewer.png");
+
+    QSignalSpy finished(&search, &viewer::MediaSearch::finished);
+    ASSERT_TRUE(finished.wait(10000));
+    const QStringList found = listed();
+    const qsizetype row = found.indexOf(QRegularExpression(QStringLiteral(".*山谷日出.jpg$")));
+    ASSERT_GE(row, 0);
+    window->ListFile->setCurrentRow(int(row));
+    EXPECT_EQ(window->previewedPath(), found.at(row));
+    EXPECT_FALSE(window->PicturePreview->pixmap().isNull());
+    QTest::qWait(50);
+    keepScreenshot(window.get(), "search-preview.png");
 }
 
 }
