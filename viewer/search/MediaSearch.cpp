@@ -127,8 +127,9 @@ int categoryOfPath(const QString &path)
 
 bool isRecyclePath(const QString &path)
 {
-    // Upper-casing leaves a character beyond ASCII beyond ASCII for every letter of "$RECYCLE"
-    // (only dotless i and long s turn into ASCII letters, I and S), so ASCII letters decide.
+    // Compared letter by letter without making the upper-cased text: the only characters beyond
+    // ASCII that upper-case to ASCII letters (dotless i, long s) give I and S, which "$RECYCLE"
+    // does not hold, so ASCII alone decides.
     static constexpr char kBin[] = "$RECYCLE";
     if (path.size() < 3 + 8)
         return false;
