@@ -181,7 +181,7 @@ void FormPicture::createToolbar()
     // clang-format off
     static const ToolbarButton buttons[] = {
         { 0, "Command1", "浏览图片", QStyle::SP_DialogOpenButton, &F::Command1, [](F &f) { f.Command1_Click(); } },
-        { 840, "Command5", "搜索图片子目录", QStyle::SP_FileDialogContentsView, &F::Command5, nullptr },
+        { 840, "Command5", "搜索图片子目录", QStyle::SP_FileDialogContentsView, &F::Command5, [](F &f) { f.Command5_Click(); } },
         { 1680, "Command6", "成批下载图片 （Nimbrow）", QStyle::SP_DriveNetIcon, &F::Command6, nullptr },
         { 2640, "CmdPage0", "往前翻页", QStyle::SP_ArrowBack, nullptr, [](F &f) { f.CmdPage_Click(0); } },
         { 3480, "CmdPage1", "往后翻页", QStyle::SP_ArrowForward, nullptr, [](F &f) { f.CmdPage_Click(1); } },
@@ -264,7 +264,7 @@ void FormPicture::createMenus()
     // clang-format off
     static const MenuItem fileMenu[] = {
         { "FopenFile", "打开图片(&O)", [](F &f) { f.Command1_Click(); } },
-        { "FsearchDir", "搜索图片子目录", nullptr },
+        { "FsearchDir", "搜索图片子目录", [](F &f) { f.Command5_Click(); } },
         { "Fliulanqi", "Nimbrow(&A)", nullptr },
         {},
         { "DownloadPathCmd", "图片下载目录(&D)", [](F &f) { f.openWithDesktop(f.m_values.DownloadFolder); } },
@@ -316,7 +316,7 @@ void FormPicture::createMenus()
         { "CloseScreen", "关闭电脑屏幕(&C)", [](F &f) { sys::MonitorOff(f.m_services.desktop); } },
         { "SoundClose", "关闭电脑声音(&D)", [](F &f) { f.m_services.desktop.toggleMute(); }, kCheckable },
         {},
-        { "SearchPicture", "搜索图片目录", nullptr },
+        { "SearchPicture", "搜索图片目录", [](F &f) { f.Command5_Click(); } },
     };
     static const MenuItem helpMenu[] = {
         { "BuildDesktop", "创建桌面快捷方式",

@@ -37,6 +37,7 @@ class PagePrinting;
 
 namespace viewer {
 
+class MediaSearch;
 class PictureCommands;
 struct ViewerState;
 
@@ -69,8 +70,14 @@ public:
     void Dir1_Change();
     void ShowFirstPage();
     void BuildThumbnailPage();
-    // Lists the pictures the media search found (already in the shared list) from page 1.
+    // Runs the media search from `folder` with the status line following it. When it ends, a
+    // picture search (its category still chosen) becomes the viewer's list, shown from page 1;
+    // other categories leave the viewer's list as it was.
     void searchImage(const QString &folder);
+    // The viewer's one media search; closing the viewer stops it.
+    MediaSearch &mediaSearch();
+    // Opens the media search window, modal.
+    void Command5_Click();
 
     // Controls, named as the viewer's commands refer to them.
     QWebEngineView *Web = nullptr;
@@ -192,6 +199,7 @@ private:
     std::unique_ptr<PictureCommands> m_commands;
     web::PageCapture *m_capture = nullptr;
     web::PagePrinting *m_printing = nullptr;
+    MediaSearch *m_mediaSearch = nullptr;
     QHash<QString, QAction *> m_entries;
     bool m_splitterDragging = false;
     bool m_closing = false;

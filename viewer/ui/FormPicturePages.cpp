@@ -8,7 +8,9 @@
 #include "viewer/FolderScan.h"
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/ViewerState.h"
+#include "viewer/search/MediaSearch.h"
 #include "viewer/ui/FormPicture.h"
+#include "viewer/ui/FormSearch.h"
 #include "web/ui/PageScripts.h"
 
 #include <QApplication>
@@ -37,10 +39,42 @@ void FormPicture::Dir1_Change()
         Lab[2]->setToolTip(QString());
 }
 
+MediaSearch &FormPicture::mediaSearch()
+{
+    if (m_mediaSearch)
+        return *m_mediaSearch;
+    m_mediaSearch = new MediaSearch(m_viewerState.SearchStop, this);
+    connect(m_mediaSearch, &MediaSearch::folderEntered, this, [this](const QString &folder) {
+        Lab[0]->setText(searchingFolderText(folder));
+        if (m_mediaSearch->Seltype == kSearchPictures)
+            Lab[2]->setText(pictureTotalText(m_mediaSearch->FoundCount()));
+    });
+    connect(m_mediaSearch, &MediaSearch::finished, this, [this] {
+        // A search that ends because the viewer closes leaves the viewer alone.
+        if (m_closing)
+            return;
+        Lab[0]->setText(QStringLiteral("当前路径："));
+        if (m_mediaSearch->runningCategory() != kSearchPictures || m_mediaSearch->Seltype != kSearchPictures)
+            return;
+        m_viewerState.CurrentFolder = common::withTrailingSlash(m_mediaSearch->startFolder());
+        m_viewerState.ViewerList = m_mediaSearch->found();
+        m_viewerState.ViewerListText = m_mediaSearch->foundText();
+        m_viewerState.ViewerCount = m_mediaSearch->FoundCount();
+        ShowFirstPage();
+    });
+    return *m_mediaSearch;
+}
+
 void FormPicture::searchImage(const QString &folder)
 {
-    m_viewerState.CurrentFolder = common::withTrailingSlash(folder);
-    ShowFirstPage();
+    Lab[6]->setText(QStringLiteral("Orlavue "));
+    mediaSearch().start(folder, qint64(m_values.viewer.MinPictureKB) * 1000);
+}
+
+void FormPicture::Command5_Click()
+{
+    FormSearch window(m_services, m_values, m_viewerState, *this, this);
+    window.exec();
 }
 
 void FormPicture::ShowFirstPage()
