@@ -350,8 +350,8 @@ void FormPicture::createMenus()
     HelpMain->setObjectName(QStringLiteral("HelpMain"));
     QAction *shortcut = addEntry(HelpMain, "BuildDesktop", QStringLiteral("创建桌面快捷方式"), nullptr);
     shortcut->setEnabled(true);
-    connect(shortcut, &QAction::triggered, this, [] {
-        sys::CreateDesktopShortcut(QStringLiteral("Vistelle"), common::programPath());
+    connect(shortcut, &QAction::triggered, this, [this] {
+        sys::CreateDesktopShortcut(QStringLiteral("Vistelle"), common::programPath(), *m_state.desktop);
     });
     QAction *location = addEntry(HelpMain, "ToolsLocal", QStringLiteral("本程序所在位置"), nullptr);
     location->setEnabled(true);
@@ -412,7 +412,7 @@ void FormPicture::Form_Load()
     m_state.MinPictureKB =
         common::rangeRuleFromText(m_state.settings->read(QStringLiteral("Main"), QStringLiteral("PictureSize")));
 
-    sys::RegisterShellMenus(*m_state.hive, common::programPath());
+    sys::RegisterShellMenus(*m_state.hive, common::programPath(), *m_state.desktop);
 
     const StartTarget target = parseStartTarget(m_commandLine);
     if (!target.isEmpty()) {
