@@ -1,6 +1,7 @@
 #include "common/platform/TerminationSignals.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -38,18 +39,17 @@ bool onTerminationSignal(std::function<void()> handler)
     QCoreApplication *application = QCoreApplication::instance();
     if (!application || !createPipe())
         return false;
-    const bool firstCall = !s_handler;
+    static QPointer<QSocketNotifier> notifier;
+    if (!notifier) {
+        notifier = new QSocketNotifier(s_pipe[0], QSocketNotifier::Read, application);
+        QObject::connect(notifier, &QSocketNotifier::activated, application, [] {
+            char bytes[16];
+            while (::read(s_pipe[0], bytes, sizeof bytes) > 0) { }
+            if (s_handler)
+                s_handler();
+        });
+    }
     s_handler = std::move(handler);
-    if (!firstCall)
-        return true;
-
-    auto *notifier = new QSocketNotifier(s_pipe[0], QSocketNotifier::Read, application);
-    QObject::connect(notifier, &QSocketNotifier::activated, application, [] {
-        char bytes[16];
-        while (::read(s_pipe[0], bytes, sizeof bytes) > 0) { }
-        if (s_handler)
-            s_handler();
-    });
 
     struct sigaction action = {};
     action.sa_handler = wakeEventLoop;
