@@ -2,6 +2,7 @@
 // PATH (and nothing else), so no real tool of the machine ever runs.
 #include "common/platform/Desktop.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -228,6 +229,23 @@ TEST_F(SystemDesktopTest, AWallpaperToolThatFailsOrIsMissingReportsFailure)
     EXPECT_TRUE(m_desktop->setWallpaper(QStringLiteral("/tmp/a.jpg"), done));
     ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
     EXPECT_FALSE(*outcome);
+}
+
+TEST_F(SystemDesktopTest, WithoutAFileManagerTheFolderOpensAndThePropertiesSheetIsRefused)
+{
+    if (QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "a session bus runs here; its file manager is not ours to start";
+    writeTool(QStringLiteral("xdg-open"));
+    std::optional<bool> shown;
+    std::optional<bool> properties;
+    EXPECT_TRUE(m_desktop->showInFileManager(QStringLiteral("/tmp/some dir/a.jpg"), [&shown](bool ok) { shown = ok; }));
+    EXPECT_FALSE(m_desktop->showFileProperties(
+        QStringLiteral("/tmp/some dir/a.jpg"), [&properties](bool ok) { properties = ok; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return shown.has_value() && properties.has_value() && !runs(QStringLiteral("xdg-open")).isEmpty(); }));
+    EXPECT_TRUE(*shown);
+    EXPECT_FALSE(*properties);
+    EXPECT_EQ(runs(QStringLiteral("xdg-open")), QStringList { QStringLiteral("file:///tmp/some%20dir|") });
 }
 
 }
