@@ -18,8 +18,8 @@ common::RunningValues startProgram(const common::Services &services, const QStri
 
     values.viewer = common::readViewerSettings(services.settings);
 
-    sys::RegisterShellMenus(services.hive, programPath);
-    sys::InitialiseFirstStart(services.hive, services.settings, programPath);
+    sys::RegisterShellMenus(services.hive, programPath, services.desktop);
+    sys::InitialiseFirstStart(services.hive, services.settings, programPath, services.desktop);
     return values;
 }
 

@@ -4,6 +4,7 @@
 #include "common/Services.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
+#include "common/platform/TerminationSignals.h"
 #include "system/ui/MessagePump.h"
 #include "viewer/CommandLine.h"
 #include "viewer/ViewerState.h"
@@ -31,6 +32,16 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     // Closing the viewer ends the program; other windows never keep it running alone.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Asked to end (logout, Ctrl+C, kill): every window's close request runs, the viewer's last,
+    // as when the user closes them; closing the viewer ends the program.
+    QWidget *viewerWindow = nullptr;
+    common::platform::onTerminationSignal([&viewerWindow] {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window != viewerWindow && window->isWindow() && window->isVisible())
+                window->close();
+        if (viewerWindow)
+            viewerWindow->close();
+    });
 
     common::RegistryHive &hive = common::processHive();
     common::SettingsStore settings(hive);
@@ -48,6 +59,7 @@ int main(int argc, char **argv)
     viewer::FormPicture viewer(services, values, viewerState, pump, viewer::commandLineText(app.arguments().mid(1)));
     pump.setViewer(
         &viewer, viewer.Web, [&viewer] { return viewer.WebFilePath; }, viewer.WebRigft);
+    viewerWindow = &viewer;
     viewer.show();
     // For start-up measurements: quit as soon as the window shows its first page.
     if (qEnvironmentVariableIsSet("VELMORA_QUIT_WHEN_READY"))

@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "common/Settings.h"
 #include "common/SettingsKeys.h"
+#include "common/platform/Desktop.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,20 +69,6 @@ namespace {
             .arg(quotedExecArgument(programPath));
     }
 
-    bool writeIfDifferent(const QString &path, const QByteArray &content, bool executable)
-    {
-        QFile existing(path);
-        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content)
-            return true;
-        existing.close();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (!common::writeFileAtomically(path, content))
-            return false;
-        if (executable)
-            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-        return true;
-    }
-
     const QString kInstallationsKey = QStringLiteral("Software\\Velmora\\Installations");
 
 }
@@ -101,7 +88,7 @@ QString serviceMenuPath()
     return dataHome() + QStringLiteral("kio/servicemenus/vistelle.desktop");
 }
 
-void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath)
+void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath, common::platform::Desktop &desktop)
 {
     const QString command = ShellCommand(programPath);
     const QString verb = QStringLiteral("Vistelle");
@@ -122,13 +109,12 @@ void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath)
             QString::fromLatin1(entry.key),
             RegValue::fromString(QString(), entry.isCommand ? command : verb));
 
-    writeIfDifferent(desktopEntryPath(), applicationEntry(programPath).toUtf8(), false);
-    writeIfDifferent(serviceMenuPath(), serviceMenuEntry(programPath).toUtf8(), true);
+    desktop.installMenuFile(desktopEntryPath(), applicationEntry(programPath).toUtf8(), false);
+    desktop.installMenuFile(serviceMenuPath(), serviceMenuEntry(programPath).toUtf8(), true);
 }
 
-bool CreateDesktopShortcut(const QString &name, const QString &target)
+bool CreateDesktopShortcut(const QString &name, const QString &target, common::platform::Desktop &desktop)
 {
-    const QString path = common::desktopFolder() + name + QStringLiteral(".desktop");
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=%1\n"
@@ -136,14 +122,13 @@ bool CreateDesktopShortcut(const QString &name, const QString &target)
                                         "Icon=image-x-generic\n"
                                         "Terminal=false\n")
                              .arg(name, quotedExecArgument(target));
-    QDir().mkpath(common::desktopFolder());
-    if (!common::writeFileAtomically(path, text.toUtf8()))
-        return false;
-    // Desktops start only entries that are executable (and, on GNOME, trusted by the user).
-    return QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+    return desktop.installMenuFile(common::desktopFolder() + name + QStringLiteral(".desktop"), text.toUtf8(), true);
 }
 
-bool InitialiseFirstStart(common::RegistryHive &hive, common::SettingsStore &settings, const QString &programPath)
+bool InitialiseFirstStart(common::RegistryHive &hive,
+    common::SettingsStore &settings,
+    const QString &programPath,
+    common::platform::Desktop &desktop)
 {
     if (hive.value(RegRoot::CurrentUser, kInstallationsKey, programPath))
         return false;
@@ -151,7 +136,7 @@ bool InitialiseFirstStart(common::RegistryHive &hive, common::SettingsStore &set
     settings.save(kSetup, kPop, QStringLiteral("1"));
     settings.save(kSetup, kAutoDownload, QStringLiteral("1"));
     settings.save(kSetup, kHomepage, kDefaultHomepage);
-    CreateDesktopShortcut(common::kViewerName, programPath);
+    CreateDesktopShortcut(common::kViewerName, programPath, desktop);
     hive.setValue(RegRoot::CurrentUser, kInstallationsKey, RegValue::fromString(programPath, QStringLiteral("1")));
     return true;
 }

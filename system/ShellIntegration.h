@@ -6,6 +6,9 @@
 
 namespace common {
 class SettingsStore;
+namespace platform {
+    class Desktop;
+}
 }
 
 namespace sys {
@@ -15,18 +18,22 @@ QString ShellCommand(const QString &programPath);
 
 // Writes the six context-menu entries (files, folders and drives open with the program) into the
 // hive, and the Linux counterparts: the desktop entry "vistelle.desktop" in the applications folder
-// (so "Open With Vistelle" appears for pictures and folders) and a Dolphin service menu. The two
-// files are rewritten only when their text differs. Failures are ignored.
-void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath);
+// (so "Open With Vistelle" appears for pictures and folders) and a Dolphin service menu, both
+// written through `desktop`. The two files are rewritten only when their text differs. Failures
+// are ignored.
+void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath, common::platform::Desktop &desktop);
 
 // Creates or overwrites an executable desktop entry `name`.desktop in the desktop folder that
-// starts `target`. False when it could not be written.
-bool CreateDesktopShortcut(const QString &name, const QString &target);
+// starts `target`, written through `desktop`. False when it could not be written.
+bool CreateDesktopShortcut(const QString &name, const QString &target, common::platform::Desktop &desktop);
 
 // On the first start of an installation (this program path never started before with this
 // hive): writes "Pop" = "1", "AutoDownload" = "1" and a default "Homepage" under "setup", creates
 // the desktop shortcut "Vistelle", and remembers the installation. True when it was a first start.
-bool InitialiseFirstStart(common::RegistryHive &hive, common::SettingsStore &settings, const QString &programPath);
+bool InitialiseFirstStart(common::RegistryHive &hive,
+    common::SettingsStore &settings,
+    const QString &programPath,
+    common::platform::Desktop &desktop);
 
 // The start page written on a first start.
 inline const QString kDefaultHomepage = QStringLiteral("https://www.douban.com/group/explore");

@@ -8,6 +8,14 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
                  COMMAND ${CMAKE_COMMAND} -DVIEWER=$<TARGET_FILE:vistelle>
                          -DWORK=${CMAKE_CURRENT_BINARY_DIR}/vistelle-damaged-hive -P ${CMAKE_CURRENT_LIST_FILE})
         set_tests_properties(vistelle_starts_on_a_damaged_hive PROPERTIES TIMEOUT 120)
+
+        # A GoogleTest program that starts the real viewer and sends it termination signals.
+        add_executable(vistelle_signal_tests ${CMAKE_CURRENT_LIST_DIR}/app/VistelleSignalTest.cpp)
+        target_link_libraries(vistelle_signal_tests PRIVATE velmora_test_main_core velmora_warnings)
+        target_compile_definitions(vistelle_signal_tests PRIVATE VISTELLE_PROGRAM="$<TARGET_FILE:vistelle>")
+        add_dependencies(vistelle_signal_tests vistelle)
+        gtest_discover_tests(vistelle_signal_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                             PROPERTIES ENVIRONMENT "VELMORA_SOURCE_DIR=${CMAKE_SOURCE_DIR}" RUN_SERIAL TRUE TIMEOUT 200)
     endif()
     return()
 endif()

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 
 namespace sys {
@@ -81,11 +82,21 @@ bool ShowFileProperties(common::platform::Desktop &desktop, const QString &path,
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists())
         return false;
-    if (desktop.showFileProperties(info.absoluteFilePath()))
+    const QString item = info.absoluteFilePath();
+    // Our own sheet stands in when no file manager answers.
+    const auto showOwnSheet = [item, guard = QPointer<QWidget>(owner), hadOwner = owner != nullptr] {
+        if (hadOwner && !guard)
+            return;
+        auto *sheet = new FilePropertiesDialog(item, guard);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        sheet->show();
+    };
+    if (desktop.showFileProperties(item, [showOwnSheet](bool ok) {
+            if (!ok)
+                showOwnSheet();
+        }))
         return true;
-    auto *sheet = new FilePropertiesDialog(info.absoluteFilePath(), owner);
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->show();
+    showOwnSheet();
     return true;
 }
 

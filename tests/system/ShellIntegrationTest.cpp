@@ -3,6 +3,8 @@
 #include "common/Paths.h"
 #include "common/Registry.h"
 #include "common/Settings.h"
+#include "common/platform/Desktop.h"
+#include "tests/TestSupport.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -39,11 +41,12 @@ QByteArray readAll(const QString &path)
 
 TEST(ShellIntegration, TwoStartsLeaveExactlyTheSixEntries)
 {
+    const auto desktop = common::platform::createDesktop();
     auto hive = common::RegistryHive::openInMemory();
     const QString program = QStringLiteral("/opt/Tools/vistelle");
-    sys::RegisterShellMenus(*hive, program);
+    sys::RegisterShellMenus(*hive, program, *desktop);
     const QStringList first = everyValue(*hive);
-    sys::RegisterShellMenus(*hive, program);
+    sys::RegisterShellMenus(*hive, program, *desktop);
     EXPECT_EQ(everyValue(*hive), first);
 
     const QString command = QStringLiteral("\"/opt/Tools/vistelle\" \"%1\"");
@@ -59,9 +62,10 @@ TEST(ShellIntegration, TwoStartsLeaveExactlyTheSixEntries)
 
 TEST(ShellIntegration, DesktopEntriesAreWrittenOnlyWhenTheyDiffer)
 {
+    const auto desktop = common::platform::createDesktop();
     auto hive = common::RegistryHive::openInMemory();
     const QString program = QStringLiteral("/opt/My \"Tools\"/vistelle");
-    sys::RegisterShellMenus(*hive, program);
+    sys::RegisterShellMenus(*hive, program, *desktop);
     const QByteArray entry = readAll(sys::desktopEntryPath());
     EXPECT_TRUE(entry.contains("MimeType=image/bmp;image/jpeg;image/gif;image/png;image/tiff;inode/directory;"));
     // Quotes are escaped for the desktop-entry parser, which unescapes backslashes once more.
@@ -74,30 +78,38 @@ TEST(ShellIntegration, DesktopEntriesAreWrittenOnlyWhenTheyDiffer)
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
     }
-    sys::RegisterShellMenus(*hive, program);
+    velmora::test::clearSimulatedDesktopEffects();
+    sys::RegisterShellMenus(*hive, program, *desktop);
     EXPECT_EQ(QFileInfo(sys::desktopEntryPath()).lastModified(), old);
-    sys::RegisterShellMenus(*hive, QStringLiteral("/elsewhere/vistelle"));
+    // The desktop layer writes the menu files and the recorder logs each write, none when unchanged.
+    EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList());
+    sys::RegisterShellMenus(*hive, QStringLiteral("/elsewhere/vistelle"), *desktop);
     EXPECT_TRUE(readAll(sys::desktopEntryPath()).contains("Exec=\"/elsewhere/vistelle\" %f"));
+    EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
+        (QStringList { QStringLiteral("installMenuFile\t") + sys::desktopEntryPath(),
+            QStringLiteral("installMenuFile\t") + sys::serviceMenuPath() }));
 }
 
 TEST(ShellIntegration, ShortcutsAreExecutableDesktopEntriesInTheDesktopFolder)
 {
-    ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/vistelle")));
+    const auto desktop = common::platform::createDesktop();
+    ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/vistelle"), *desktop));
     const QString path = common::desktopFolder() + QStringLiteral("Nimbrow.desktop");
     EXPECT_TRUE(QFileInfo(path).isExecutable());
     EXPECT_TRUE(readAll(path).contains("Name=Nimbrow\n"));
     EXPECT_TRUE(readAll(path).contains("Exec=\"/opt/vistelle\"\n"));
     // Overwritten, not duplicated.
-    ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/other")));
+    ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/other"), *desktop));
     EXPECT_TRUE(readAll(path).contains("Exec=\"/opt/other\"\n"));
 }
 
 TEST(ShellIntegration, FirstStartWritesTheInitialSettingsOnce)
 {
+    const auto desktop = common::platform::createDesktop();
     auto hive = common::RegistryHive::openInMemory();
     common::SettingsStore settings(*hive);
     const QString program = QStringLiteral("/opt/vistelle");
-    EXPECT_TRUE(sys::InitialiseFirstStart(*hive, settings, program));
+    EXPECT_TRUE(sys::InitialiseFirstStart(*hive, settings, program, *desktop));
     EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("Pop")), QStringLiteral("1"));
     EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("AutoDownload")), QStringLiteral("1"));
     EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("Homepage")), sys::kDefaultHomepage);
@@ -105,10 +117,10 @@ TEST(ShellIntegration, FirstStartWritesTheInitialSettingsOnce)
 
     // The user's later choices survive the next start.
     settings.save(QStringLiteral("setup"), QStringLiteral("Pop"), QStringLiteral("0"));
-    EXPECT_FALSE(sys::InitialiseFirstStart(*hive, settings, program));
+    EXPECT_FALSE(sys::InitialiseFirstStart(*hive, settings, program, *desktop));
     EXPECT_EQ(settings.read(QStringLiteral("setup"), QStringLiteral("Pop")), QStringLiteral("0"));
     // Another installation of the program is a first start of its own.
-    EXPECT_TRUE(sys::InitialiseFirstStart(*hive, settings, QStringLiteral("/home/u/portable/vistelle")));
+    EXPECT_TRUE(sys::InitialiseFirstStart(*hive, settings, QStringLiteral("/home/u/portable/vistelle"), *desktop));
 }
 
 }

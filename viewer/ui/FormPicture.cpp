@@ -320,7 +320,7 @@ void FormPicture::createMenus()
     };
     static const MenuItem helpMenu[] = {
         { "BuildDesktop", "创建桌面快捷方式",
-            [](F &) { sys::CreateDesktopShortcut(common::kViewerName, common::programPath()); } },
+            [](F &f) { sys::CreateDesktopShortcut(common::kViewerName, common::programPath(), f.m_services.desktop); } },
         { "ToolsLocal", "本程序所在位置", [](F &f) { f.openWithDesktop(common::programFolder()); } },
         { "HelpMail", "给作者写信(&M)",
             [](F &f) { f.m_services.desktop.openWithDesktop(QUrl(QStringLiteral("mailto:"))); } },

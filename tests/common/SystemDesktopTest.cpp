@@ -1,0 +1,251 @@
+// The real desktop layer against fake desktop tools: each test puts its own programs first on
+// PATH (and nothing else), so no real tool of the machine ever runs.
+#include "common/platform/Desktop.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+class SystemDesktopTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_bin.isValid());
+        m_savedPath = qgetenv("PATH");
+        m_savedSession = qgetenv("XDG_CURRENT_DESKTOP");
+        qputenv("PATH", QFile::encodeName(m_bin.path()));
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        m_desktop = common::platform::createSystemDesktop();
+    }
+
+    void TearDown() override
+    {
+        m_desktop.reset();
+        // A detached program the layer started is not the layer's to stop: end the fakes here.
+        for (const QString &name : QDir(m_bin.path()).entryList({ QStringLiteral("*.pid") })) {
+            const int pid = readFile(name).trimmed().toInt();
+            if (pid > 1)
+                ::kill(pid, SIGKILL);
+        }
+        qputenv("PATH", m_savedPath);
+        if (m_savedSession.isNull())
+            qunsetenv("XDG_CURRENT_DESKTOP");
+        else
+            qputenv("XDG_CURRENT_DESKTOP", m_savedSession);
+    }
+
+    // A fake tool that appends its arguments to <name>.args, one line per run, each followed by
+    // "|", then runs `tail` (shell text).
+    void writeTool(const QString &name, const QByteArray &tail = {})
+    {
+        QFile tool(m_bin.filePath(name));
+        ASSERT_TRUE(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\n{ printf '%s|' \"$@\"; echo; } >> \"$0.args\"\n" + tail + "\n");
+        tool.close();
+        tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A fake tool that hangs: it writes its process id, then sleeps half a minute.
+    void writeHungTool(const QString &name) { writeTool(name, "echo $$ > \"$0.pid\"\nexec /bin/sleep 30"); }
+
+    QByteArray readFile(const QString &name) const
+    {
+        QFile file(m_bin.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QStringList runs(const QString &tool) const
+    {
+        QStringList lines = QString::fromUtf8(readFile(tool + QStringLiteral(".args"))).split(QLatin1Char('\n'));
+        lines.removeAll(QString());
+        return lines;
+    }
+
+    // Turns the event loop until `ready` holds or `ms` pass.
+    static bool waitUntil(const std::function<bool()> &ready, int ms = 5000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!ready() && clock.elapsed() < ms) {
+            QEventLoop loop;
+            QTimer::singleShot(5, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return ready();
+    }
+
+    QTemporaryDir m_bin;
+    QByteArray m_savedPath;
+    QByteArray m_savedSession;
+    std::unique_ptr<common::platform::Desktop> m_desktop;
+};
+
+// A timer of a few milliseconds started right after the call must fire within 50 ms.
+qint64 msUntilATimerFires()
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 firedAfter = -1;
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, [&] {
+        firedAfter = clock.elapsed();
+        loop.quit();
+    });
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return firedAfter;
+}
+
+TEST_F(SystemDesktopTest, AHungHandlerNeitherBlocksTheCallNorTheEventLoop)
+{
+    writeHungTool(QStringLiteral("xdg-open"));
+    std::optional<bool> started;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(m_desktop->openWithDesktop(
+        QUrl::fromLocalFile(QStringLiteral("/tmp/a b.jpg")), [&started](bool ok) { started = ok; }));
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_FALSE(started.has_value()) << "the outcome is reported from the event loop, not inside the call";
+    const qint64 fired = msUntilATimerFires();
+    EXPECT_GE(fired, 0);
+    EXPECT_LT(fired, 50);
+    ASSERT_TRUE(waitUntil([&] { return started.has_value() && !readFile(QStringLiteral("xdg-open.pid")).isEmpty(); }));
+    EXPECT_TRUE(*started);
+    EXPECT_EQ(runs(QStringLiteral("xdg-open")), QStringList { QStringLiteral("file:///tmp/a%20b.jpg|") });
+}
+
+TEST_F(SystemDesktopTest, AHungWallpaperToolIsStoppedWithTheDesktopObject)
+{
+    writeHungTool(QStringLiteral("feh"));
+    bool reported = false;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(m_desktop->setWallpaper(QStringLiteral("/tmp/a.jpg"), [&reported](bool) { reported = true; }));
+    EXPECT_LT(clock.elapsed(), 500);
+    const qint64 fired = msUntilATimerFires();
+    EXPECT_GE(fired, 0);
+    EXPECT_LT(fired, 50);
+    ASSERT_TRUE(waitUntil([&] { return !readFile(QStringLiteral("feh.pid")).isEmpty(); }));
+    const int pid = readFile(QStringLiteral("feh.pid")).trimmed().toInt();
+    ASSERT_GT(pid, 1);
+    EXPECT_EQ(::kill(pid, 0), 0);
+    EXPECT_FALSE(reported);
+    m_desktop.reset();
+    EXPECT_NE(::kill(pid, 0), 0) << "the tool outlived the desktop object";
+    waitUntil([] { return false; }, 20);
+    EXPECT_FALSE(reported) << "no outcome after the desktop object is gone";
+}
+
+// Every path handed to an editor or a wallpaper tool is absolute, and follows "--" where the tool
+// reads it as the end of its options.
+TEST_F(SystemDesktopTest, PathsReachEditorsAndWallpaperToolsAsOperands)
+{
+    const QString cwd = QDir::currentPath();
+    const QString odd = QStringLiteral("/tmp/-rf x.jpg");
+    const QString oddUri = QUrl::fromLocalFile(odd).toString();
+    const struct {
+        const char *session;
+        const char *tool;
+        bool editor;
+        QString path;
+        QStringList expected;
+    } rows[] = {
+        { "", "feh", false, odd, { QStringLiteral("--bg-fill|--|") + odd + QLatin1Char('|') } },
+        { "",
+            "feh",
+            false,
+            QStringLiteral("-x.jpg"),
+            { QStringLiteral("--bg-fill|--|") + cwd + QStringLiteral("/-x.jpg|") } },
+        { "KDE", "plasma-apply-wallpaperimage", false, odd, { QStringLiteral("--|") + odd + QLatin1Char('|') } },
+        { "XFCE",
+            "xfconf-query",
+            false,
+            odd,
+            { QStringLiteral("-c|xfce4-desktop|-p|/backdrop/screen0/monitor0/workspace0/last-image|-s|") + odd
+                + QLatin1Char('|') } },
+        { "MATE",
+            "gsettings",
+            false,
+            odd,
+            { QStringLiteral("set|org.mate.background|picture-filename|") + odd + QLatin1Char('|') } },
+        { "X-Cinnamon",
+            "gsettings",
+            false,
+            odd,
+            { QStringLiteral("set|org.cinnamon.desktop.background|picture-uri|") + oddUri + QLatin1Char('|') } },
+        { "ubuntu:GNOME",
+            "gsettings",
+            false,
+            odd,
+            { QStringLiteral("set|org.gnome.desktop.background|picture-uri|") + oddUri + QLatin1Char('|'),
+                QStringLiteral("set|org.gnome.desktop.background|picture-uri-dark|") + oddUri + QLatin1Char('|') } },
+        { "", "kolourpaint", true, odd, { QStringLiteral("--|") + odd + QLatin1Char('|') } },
+        { "", "pinta", true, odd, { QStringLiteral("--|") + odd + QLatin1Char('|') } },
+        { "", "gimp", true, QStringLiteral("-x.jpg"), { QStringLiteral("--|") + cwd + QStringLiteral("/-x.jpg|") } },
+        { "", "gimp", true, QString(), { QStringLiteral("|") } },
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.tool) + " in session '" + row.session + "' with " + row.path.toStdString());
+        const QString tool = QString::fromLatin1(row.tool);
+        QFile::remove(m_bin.filePath(tool + QStringLiteral(".args")));
+        writeTool(tool);
+        qputenv("XDG_CURRENT_DESKTOP", row.session);
+        std::optional<bool> outcome;
+        const auto done = [&outcome](bool ok) {
+            outcome = ok;
+        };
+        EXPECT_TRUE(row.editor ? m_desktop->openImageEditor(row.path, done) : m_desktop->setWallpaper(row.path, done));
+        ASSERT_TRUE(waitUntil([&] { return outcome.has_value() && runs(tool).size() == row.expected.size(); }));
+        EXPECT_TRUE(*outcome);
+        EXPECT_EQ(runs(tool), row.expected);
+        QFile::remove(m_bin.filePath(tool));
+    }
+}
+
+TEST_F(SystemDesktopTest, AWallpaperToolThatFailsOrIsMissingReportsFailure)
+{
+    std::optional<bool> outcome;
+    const auto done = [&outcome](bool ok) {
+        outcome = ok;
+    };
+    EXPECT_FALSE(m_desktop->setWallpaper(QStringLiteral("/tmp/a.jpg"), done));
+    EXPECT_FALSE(outcome.has_value());
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
+    EXPECT_FALSE(*outcome);
+
+    writeTool(QStringLiteral("feh"), "exit 3");
+    outcome.reset();
+    EXPECT_TRUE(m_desktop->setWallpaper(QStringLiteral("/tmp/a.jpg"), done));
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
+    EXPECT_FALSE(*outcome);
+}
+
+TEST_F(SystemDesktopTest, WithoutAFileManagerTheFolderOpensAndThePropertiesSheetIsRefused)
+{
+    if (QDBusConnection::sessionBus().isConnected())
+        GTEST_SKIP() << "a session bus runs here; its file manager is not ours to start";
+    writeTool(QStringLiteral("xdg-open"));
+    std::optional<bool> shown;
+    std::optional<bool> properties;
+    EXPECT_TRUE(m_desktop->showInFileManager(QStringLiteral("/tmp/some dir/a.jpg"), [&shown](bool ok) { shown = ok; }));
+    EXPECT_FALSE(m_desktop->showFileProperties(
+        QStringLiteral("/tmp/some dir/a.jpg"), [&properties](bool ok) { properties = ok; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return shown.has_value() && properties.has_value() && !runs(QStringLiteral("xdg-open")).isEmpty(); }));
+    EXPECT_TRUE(*shown);
+    EXPECT_FALSE(*properties);
+    EXPECT_EQ(runs(QStringLiteral("xdg-open")), QStringList { QStringLiteral("file:///tmp/some%20dir|") });
+}
+
+}
