@@ -1,5 +1,6 @@
 #include "common/Paths.h"
 
+#include "common/FileNames.h"
 #include "common/Files.h"
 
 #include <QCoreApplication>
@@ -105,8 +106,7 @@ QString pageFilePath(const QString &fileName)
 
 QString localPathFromUrlText(const QString &urlText)
 {
-    const QUrl url(urlText);
-    return url.isLocalFile() ? url.toLocalFile() : QString();
+    return localPathFromUrl(QUrl(urlText));
 }
 
 QString defaultPicturesFolder()

@@ -1,7 +1,7 @@
 #include "FolderScan.h"
 
+#include "common/FileNames.h"
 #include "common/Paths.h"
-#include "viewer/FileNames.h"
 
 #include <QFile>
 
@@ -84,7 +84,7 @@ namespace {
     {
         if (folder.isEmpty())
             return {};
-        DIR *dir = ::opendir(encodeFileName(folder).constData());
+        DIR *dir = ::opendir(common::encodeFileName(folder).constData());
         if (!dir)
             return {};
         const int dirFd = ::dirfd(dir);
@@ -94,7 +94,7 @@ namespace {
             const char *raw = entry->d_name;
             if (raw[0] == '.' && (raw[1] == '\0' || (raw[1] == '.' && raw[2] == '\0')))
                 continue;
-            QString name = decodeFileName(raw, std::strlen(raw));
+            QString name = common::decodeFileName(raw, std::strlen(raw));
             if (!keep(name) || isFolderEntry(dirFd, entry))
                 continue;
             const size_t keyStart = keys.size();

@@ -1,6 +1,6 @@
 #include "PictureSize.h"
 
-#include "FileNames.h"
+#include "common/FileNames.h"
 
 #include <QFile>
 
@@ -135,7 +135,7 @@ PictureDimensions GetPictureSizeFromBuffer(std::span<const unsigned char> bytes)
 
 PictureDimensions GetPictureSize(const QString &path)
 {
-    const QByteArray name = encodeFileName(path);
+    const QByteArray name = common::encodeFileName(path);
     if (name.isEmpty())
         return {};
     // O_NONBLOCK keeps a named pipe without a writer from blocking the open.

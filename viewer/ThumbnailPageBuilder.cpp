@@ -1,8 +1,8 @@
 #include "ThumbnailPageBuilder.h"
 
-#include "FileNames.h"
 #include "PictureSize.h"
 #include "common/FileAttributes.h"
+#include "common/FileNames.h"
 #include "common/Files.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
@@ -105,7 +105,7 @@ namespace {
             const char16_t c = path.at(i).unicode();
             const bool special = c == '%' || c == '#' || c == '?' || c == '\\' || c < 0x20 || c == 0x7f
                 || (c == ' ' && i >= path.size() - trailingSpaces);
-            if (isKeptByte(c)) {
+            if (common::isKeptByte(c)) {
                 // A byte of a name that is not UTF-8, written as that byte.
                 static const char kHex[] = "0123456789ABCDEF";
                 encoded += QLatin1Char('%');

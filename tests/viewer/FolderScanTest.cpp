@@ -1,7 +1,7 @@
 #include "viewer/FolderScan.h"
 
 #include "TestPictures.h"
-#include "viewer/FileNames.h"
+#include "common/FileNames.h"
 #include "viewer/PictureSize.h"
 #include "viewer/ThumbnailPageBuilder.h"
 
@@ -198,14 +198,16 @@ TEST(FileNames, BytesSurviveDecodingAndEncoding)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        const QString decoded = decodeFileName(c.bytes);
-        EXPECT_EQ(encodeFileName(decoded), c.bytes);
+        const QString decoded = common::decodeFileName(c.bytes);
+        EXPECT_EQ(common::encodeFileName(decoded), c.bytes);
         if (c.utf8)
             EXPECT_EQ(decoded, QString::fromUtf8(c.bytes));
         else
-            EXPECT_TRUE(std::any_of(decoded.begin(), decoded.end(), [](QChar ch) { return isKeptByte(ch.unicode()); }));
+            EXPECT_TRUE(
+                std::any_of(decoded.begin(), decoded.end(), [](QChar ch) { return common::isKeptByte(ch.unicode()); }));
     }
-    EXPECT_EQ(decodeFileName(QByteArray("a\xFF.jpg")), QStringLiteral("a") + QChar(0xDCFF) + QStringLiteral(".jpg"));
+    EXPECT_EQ(
+        common::decodeFileName(QByteArray("a\xFF.jpg")), QStringLiteral("a") + QChar(0xDCFF) + QStringLiteral(".jpg"));
 }
 
 TEST_F(FolderScanTest, NameThatIsNotUtf8OpensTheFileListed)
@@ -220,7 +222,7 @@ TEST_F(FolderScanTest, NameThatIsNotUtf8OpensTheFileListed)
     const FolderScanResult scan = scanFolder(m_dir.path(), QString());
     ASSERT_EQ(scan.ViewerCount, 1);
     const QString listed = scan.ViewerList.at(0);
-    EXPECT_EQ(encodeFileName(listed), raw);
+    EXPECT_EQ(common::encodeFileName(listed), raw);
     EXPECT_EQ(GetPictureSize(listed), (PictureDimensions { 321, 123 }));
     // The page's link and picture address carry the byte itself.
     ThumbnailPageInput input;

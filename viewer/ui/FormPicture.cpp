@@ -1,6 +1,7 @@
 #include "viewer/ui/FormPicture.h"
 
 #include "common/FileAttributes.h"
+#include "common/FileNames.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/RunningValues.h"
@@ -107,7 +108,7 @@ void FormPicture::createControls()
     connect(page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { WebFilePath = url; });
     connect(page, &QWebEnginePage::loadFinished, this, [this] { ZoomPercent = kZoomStart; });
     connect(page, &web::SilentPage::newWindowRefused, this, [this](const QUrl &url) {
-        const QString path = common::localPathFromUrlText(url.toString());
+        const QString path = common::localPathFromUrl(url);
         if (!path.isEmpty())
             openWithDesktop(path);
     });
@@ -602,7 +603,7 @@ void FormPicture::Form_QueryUnload()
 void FormPicture::openWithDesktop(const QString &path)
 {
     if (!path.isEmpty())
-        m_services.desktop.openWithDesktop(QUrl::fromLocalFile(path));
+        m_services.desktop.openWithDesktop(common::fileUrl(path));
 }
 
 }

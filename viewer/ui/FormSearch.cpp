@@ -1,6 +1,7 @@
 #include "viewer/ui/FormSearch.h"
 
 #include "common/Captions.h"
+#include "common/FileNames.h"
 #include "common/Files.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
@@ -372,7 +373,7 @@ void FormSearch::Command5_Click()
 {
     const QString path = selectedPath();
     if (!path.isEmpty())
-        m_services.desktop.openWithDesktop(QUrl::fromLocalFile(path));
+        m_services.desktop.openWithDesktop(common::fileUrl(path));
 }
 
 void FormSearch::Command6_Click()

@@ -1,5 +1,6 @@
 #include "viewer/ui/PictureCommands.h"
 
+#include "common/FileNames.h"
 #include "common/Files.h"
 #include "common/Registry.h"
 #include "common/RunningValues.h"
@@ -39,7 +40,7 @@ bool PictureCommands::openPicture(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    return m_services.desktop.openWithDesktop(QUrl::fromLocalFile(path));
+    return m_services.desktop.openWithDesktop(common::fileUrl(path));
 }
 
 bool PictureCommands::showPicturePath(const QString &path)
@@ -78,14 +79,16 @@ bool PictureCommands::setDesktopBackground(const QString &path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
-    if (!m_services.desktop.setWallpaper(path))
-        return false;
-    sys::WriteRegString(m_services.hive,
-        common::RegRoot::CurrentUser,
-        QStringLiteral("Control Panel\\Desktop"),
-        QStringLiteral("Wallpaper"),
-        path);
-    return true;
+    // The value mirrors the wallpaper in use, so it is written once the desktop took the picture.
+    common::RegistryHive &hive = m_services.hive;
+    return m_services.desktop.setWallpaper(path, [&hive, path](bool ok) {
+        if (ok)
+            sys::WriteRegString(hive,
+                common::RegRoot::CurrentUser,
+                QStringLiteral("Control Panel\\Desktop"),
+                QStringLiteral("Wallpaper"),
+                path);
+    });
 }
 
 bool PictureCommands::copyToClipboard(const QString &path)

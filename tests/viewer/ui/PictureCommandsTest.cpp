@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <QtEndian>
 
@@ -125,8 +126,11 @@ TEST_F(PictureCommandsTest, WallpaperIsSetAndMirroredInTheRegistry)
 {
     EXPECT_TRUE(commands.setDesktopBackground(rightClickPath));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { "setWallpaper\t" + picture });
-    EXPECT_EQ(sys::ReadRegString(*services.hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper"),
-        picture);
+    // The value follows once the desktop reports the wallpaper taken.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return sys::ReadRegString(*services.hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper")
+            == picture;
+    }));
 
     rightClickPath = folder.filePath("gone.jpg");
     EXPECT_FALSE(commands.setDesktopBackground(rightClickPath));

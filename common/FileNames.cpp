@@ -1,8 +1,10 @@
-#include "FileNames.h"
+#include "common/FileNames.h"
 
 #include <QFile>
 
-namespace viewer {
+#include <algorithm>
+
+namespace common {
 
 namespace {
 
@@ -94,6 +96,23 @@ QByteArray encodeFileName(const QString &name)
     }
     bytes += QStringView(name).mid(runStart).toUtf8();
     return bytes;
+}
+
+QUrl fileUrl(const QString &path)
+{
+    const bool keepsBytes = std::any_of(path.begin(), path.end(), [](QChar c) { return isKeptByte(c.unicode()); });
+    if (!keepsBytes)
+        return QUrl::fromLocalFile(path);
+    return QUrl::fromEncoded(QByteArrayLiteral("file://") + encodeFileName(path).toPercentEncoding("/"));
+}
+
+QString localPathFromUrl(const QUrl &url)
+{
+    if (!url.isLocalFile())
+        return {};
+    if (!url.host().isEmpty())
+        return url.toLocalFile();
+    return decodeFileName(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 }
