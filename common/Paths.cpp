@@ -42,7 +42,7 @@ QString withTrailingSlash(const QString &folder)
 
 QString programPath()
 {
-    const QString path = QCoreApplication::applicationFilePath();
+    QString path = QCoreApplication::applicationFilePath();
     if (!path.isEmpty())
         return path;
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
@@ -58,7 +58,7 @@ QString programFolder()
 
 QString dataFolder()
 {
-    const QString portable = programFolder() + QStringLiteral("Velmora/");
+    QString portable = programFolder() + QStringLiteral("Velmora/");
     if (QFileInfo(portable).isDir())
         return portable;
     return xdgFolder(XdgFolder::Data) + QStringLiteral("Velmora/");
@@ -77,10 +77,10 @@ QString configFolder()
 QString pageFolder()
 {
     const QString runtime = xdgFolder(XdgFolder::Runtime);
-    const QString fallback = dataFolder() + QStringLiteral("pages/");
+    QString fallback = dataFolder() + QStringLiteral("pages/");
     QString runtimeProblem;
     if (!runtime.isEmpty()) {
-        const QString folder = runtime + QStringLiteral("Velmora/");
+        QString folder = runtime + QStringLiteral("Velmora/");
         if (ensurePrivateFolder(folder, &runtimeProblem))
             return folder;
     }

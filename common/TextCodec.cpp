@@ -12,7 +12,7 @@ QString localCharsetName()
 {
     // Qt already switched LC_CTYPE to the user's locale when the application object was made;
     // without one the "C" locale answers ANSI_X3.4-1968, which we treat as UTF-8 like Qt does.
-    const QString name = QString::fromLatin1(nl_langinfo(CODESET));
+    QString name = QString::fromLatin1(nl_langinfo(CODESET));
     if (name.isEmpty() || name == QLatin1String("ANSI_X3.4-1968") || name == QLatin1String("ASCII"))
         return QStringLiteral("UTF-8");
     return name;

@@ -9,7 +9,7 @@ std::optional<QImage> readPicture(const QString &path)
 {
     QImageReader reader(path);
     reader.setAutoTransform(false);
-    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
+    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (qint64(1024) * 1024)) + 1);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels)
         return std::nullopt;

@@ -56,7 +56,7 @@ namespace {
             int last = first;
             for (std::size_t k = 0; k < t.weights.size(); ++k)
                 last = std::max(last, std::clamp(t.first + static_cast<int>(k), 0, sourceLimit - 1));
-            folded.assign(static_cast<std::size_t>(last - first + 1), 0);
+            folded.assign(static_cast<std::size_t>(last) - static_cast<std::size_t>(first) + 1, 0);
             for (std::size_t k = 0; k < t.weights.size(); ++k) {
                 const int s = std::clamp(t.first + static_cast<int>(k), 0, sourceLimit - 1);
                 folded[static_cast<std::size_t>(s - first)] += t.weights[k];
@@ -96,7 +96,7 @@ namespace {
         std::uint32_t b = 0, g = 0, r = 0;
         sums[0] = sums[1] = sums[2] = 0;
         for (int i = 0; i < width; ++i) {
-            b += source[i * 3];
+            b += source[std::ptrdiff_t(i) * 3];
             g += source[i * 3 + 1];
             r += source[i * 3 + 2];
             sums[i * 3 + 3] = b;
@@ -108,8 +108,8 @@ namespace {
     void shrinkRow(std::uint8_t *target, const std::uint32_t *sums, const std::vector<Span> &spans)
     {
         for (const Span &span : spans) {
-            const std::uint32_t *from = sums + span.from * 3;
-            const std::uint32_t *to = sums + span.to * 3;
+            const std::uint32_t *from = sums + std::ptrdiff_t(span.from) * 3;
+            const std::uint32_t *to = sums + std::ptrdiff_t(span.to) * 3;
             for (int c = 0; c < 3; ++c)
                 target[c] = static_cast<std::uint8_t>(((to[c] - from[c]) * span.reciprocal + (1u << 23)) >> 24);
             target += 3;
@@ -126,7 +126,7 @@ namespace {
     {
         constexpr std::uint64_t kField = (std::uint64_t { 1 } << 21) - 1;
         for (const Span &span : spans) {
-            const std::uint8_t *p = source + span.from * 3;
+            const std::uint8_t *p = source + std::ptrdiff_t(span.from) * 3;
             // Near and at half size most spans are one or two pixels: their averages are the
             // pixel itself and the halved sum rounded up, which the general formula gives too.
             if (span.to - span.from == 1) {
@@ -144,7 +144,7 @@ namespace {
                 continue;
             }
             std::uint64_t sum = 0;
-            const std::uint8_t *end = source + span.to * 3;
+            const std::uint8_t *end = source + std::ptrdiff_t(span.to) * 3;
             for (; p != end; p += 3)
                 sum += p[0] | (std::uint64_t { p[1] } << 21) | (std::uint64_t { p[2] } << 42);
             target[0] = static_cast<std::uint8_t>(((sum & kField) * span.reciprocal + (1u << 23)) >> 24);
@@ -196,7 +196,7 @@ Bgr RasterSurface::pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return {};
-    const std::uint8_t *p = row(y) + x * 3;
+    const std::uint8_t *p = row(y) + std::ptrdiff_t(x) * 3;
     return { p[0], p[1], p[2] };
 }
 
@@ -204,7 +204,7 @@ void RasterSurface::setPixel(int x, int y, Bgr colour)
 {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return;
-    std::uint8_t *p = row(y) + x * 3;
+    std::uint8_t *p = row(y) + std::ptrdiff_t(x) * 3;
     p[0] = colour.blue;
     p[1] = colour.green;
     p[2] = colour.red;
@@ -237,8 +237,8 @@ void RasterSurface::blockCopy(
     const bool upward = &source == this && sourceY < y;
     for (int i = 0; i < height; ++i) {
         const int r = upward ? height - 1 - i : i;
-        std::uint8_t *d = row(y + r) + x * 3;
-        const std::uint8_t *s = source.row(sourceY + r) + sourceX * 3;
+        std::uint8_t *d = row(y + r) + std::ptrdiff_t(x) * 3;
+        const std::uint8_t *s = source.row(sourceY + r) + std::ptrdiff_t(sourceX) * 3;
         switch (op) {
         case RasterOp::SourceCopy:
             std::memmove(d, s, bytes);
@@ -278,13 +278,13 @@ void RasterSurface::stretchCopy(const QRect &target, const RasterSurface &source
     if (shrinking && target.height() == sourceRect.height()) {
         // Only the width changes: shrink each row straight into place.
         for (int y = clip.top(); y <= clip.bottom(); ++y) {
-            const std::uint8_t *s = source.row(sourceRect.y() + y - target.top()) + sourceRect.x() * 3;
+            const std::uint8_t *s = source.row(sourceRect.y() + y - target.top()) + std::ptrdiff_t(sourceRect.x()) * 3;
             if (sourceRect.width() <= kPackedWidthLimit) {
-                shrinkRowPacked(row(y) + clip.left() * 3, s, spans);
+                shrinkRowPacked(row(y) + std::ptrdiff_t(clip.left()) * 3, s, spans);
                 continue;
             }
             sumRow(s, sourceRect.width(), sums.data());
-            shrinkRow(row(y) + clip.left() * 3, sums.data(), spans);
+            shrinkRow(row(y) + std::ptrdiff_t(clip.left()) * 3, sums.data(), spans);
         }
         return;
     }
@@ -300,21 +300,21 @@ void RasterSurface::stretchCopy(const QRect &target, const RasterSurface &source
         const std::uint8_t *s = source.row(sy);
         std::uint8_t *h = horizontal.data() + static_cast<std::size_t>(sy - rowFirst) * width * 3;
         if (shrinking) {
-            sumRow(s + sourceRect.x() * 3, sourceRect.width(), sums.data());
+            sumRow(s + std::ptrdiff_t(sourceRect.x()) * 3, sourceRect.width(), sums.data());
             shrinkRow(h, sums.data(), spans);
             continue;
         }
         for (int i = 0; i < width; ++i) {
-            const Taps &t = columns[static_cast<std::size_t>(clipLeft + i)];
+            const Taps &t = columns[static_cast<std::size_t>(clipLeft) + static_cast<std::size_t>(i)];
             std::uint32_t b = 0, g = 0, r = 0;
-            const std::uint8_t *p = s + t.first * 3;
+            const std::uint8_t *p = s + std::ptrdiff_t(t.first) * 3;
             for (int w : t.weights) {
                 b += p[0] * static_cast<std::uint32_t>(w);
                 g += p[1] * static_cast<std::uint32_t>(w);
                 r += p[2] * static_cast<std::uint32_t>(w);
                 p += 3;
             }
-            h[i * 3] = weighted(b);
+            h[std::ptrdiff_t(i) * 3] = weighted(b);
             h[i * 3 + 1] = weighted(g);
             h[i * 3 + 2] = weighted(r);
         }
@@ -324,7 +324,7 @@ void RasterSurface::stretchCopy(const QRect &target, const RasterSurface &source
     std::vector<std::uint32_t> columnSums(static_cast<std::size_t>(width) * 3);
     for (int y = clip.top(); y <= clip.bottom(); ++y) {
         const Taps &t = rows[static_cast<std::size_t>(y - target.top())];
-        std::uint8_t *d = row(y) + clip.left() * 3;
+        std::uint8_t *d = row(y) + std::ptrdiff_t(clip.left()) * 3;
         const std::uint8_t *h = horizontal.data() + static_cast<std::size_t>(t.first - rowFirst) * width * 3;
         if (t.weights.size() == 1) {
             std::memcpy(d, h, columnSums.size());
@@ -417,7 +417,7 @@ void RasterSurface::fillSpan(int y, int from, int to, Bgr colour)
     to = std::min(to, m_width - 1);
     if (y < 0 || y >= m_height || from > to)
         return;
-    std::uint8_t *p = row(y) + from * 3;
+    std::uint8_t *p = row(y) + std::ptrdiff_t(from) * 3;
     const std::size_t bytes = static_cast<std::size_t>(to - from + 1) * 3;
     if (colour.blue == colour.green && colour.green == colour.red) {
         std::memset(p, colour.blue, bytes);

@@ -22,7 +22,7 @@ namespace {
         if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
             return QString::fromLocal8Bit(found->pw_name).trimmed();
         for (const char *variable : { "USER", "LOGNAME" }) {
-            const QString name = qEnvironmentVariable(variable).trimmed();
+            QString name = qEnvironmentVariable(variable).trimmed();
             if (!name.isEmpty())
                 return name;
         }

@@ -50,7 +50,7 @@ QString appScriptText(const QString &name)
     QFile file(kFolder + name + QStringLiteral(".js"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QString text = QString::fromUtf8(file.readAll());
+    QString text = QString::fromUtf8(file.readAll());
     cache.insert(name, text);
     return text;
 }

@@ -191,7 +191,7 @@ QString writeHistoryPage(const QString &dataFolder, const QDate &date, QString *
     QFile day(dayFilePath(dataFolder, date));
     if (day.open(QIODevice::ReadOnly))
         dayBytes = day.readAll();
-    const QString path = historyPagePath(dataFolder, date);
+    QString path = historyPagePath(dataFolder, date);
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray page = common::encodeLocal(historyPageText(dayBytes, common::localCharsetName()));
     if (!common::writeFileAtomically(path, page, error))

@@ -64,7 +64,8 @@ namespace {
                 spread[k] = weights[p + static_cast<std::size_t>(k / 3)];
             for (int part = 0; part < 3; ++part) {
                 const std::size_t at = p * 3 + static_cast<std::size_t>(part) * 16;
-                const __m128i take = _mm_load_si128(reinterpret_cast<const __m128i *>(spread + part * 16));
+                const __m128i take =
+                    _mm_load_si128(reinterpret_cast<const __m128i *>(spread + std::ptrdiff_t(part) * 16));
                 const __m128i keep = _mm_xor_si128(take, all);
                 const __m128i vn = _mm_loadu_si128(reinterpret_cast<const __m128i *>(n + at));
                 const __m128i vo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(o + at));

@@ -22,7 +22,9 @@ namespace {
     void copyColumns(std::uint8_t *d, const std::uint8_t *source, int from, int to)
     {
         if (to > from)
-            std::memcpy(d + from * 3, source + from * 3, static_cast<std::size_t>(to - from) * 3);
+            std::memcpy(d + std::ptrdiff_t(from) * 3,
+                source + std::ptrdiff_t(from) * 3,
+                static_cast<std::size_t>(to - from) * 3);
     }
 
     qint64 integerSqrt(qint64 value)
@@ -78,9 +80,9 @@ namespace {
             const std::uint8_t *o = outgoing.row(y);
             copyColumns(d, n, 0, edgeFrom);
             if (edgeFrom < edgeTo)
-                blend.perPixel(d + edgeFrom * 3,
-                    n + edgeFrom * 3,
-                    o + edgeFrom * 3,
+                blend.perPixel(d + std::ptrdiff_t(edgeFrom) * 3,
+                    n + std::ptrdiff_t(edgeFrom) * 3,
+                    o + std::ptrdiff_t(edgeFrom) * 3,
                     weights + edgeFrom,
                     static_cast<std::size_t>(edgeTo - edgeFrom));
             copyColumns(d, o, edgeTo, w);
@@ -229,9 +231,9 @@ namespace {
             const auto [left, right] = ringSpans(y);
             for (const Span &span : { left, right })
                 if (span.from < span.to)
-                    blend.perPixel(target + span.from * 3,
-                        n + span.from * 3,
-                        o + span.from * 3,
+                    blend.perPixel(target + std::ptrdiff_t(span.from) * 3,
+                        n + std::ptrdiff_t(span.from) * 3,
+                        o + std::ptrdiff_t(span.from) * 3,
                         weightsOf(y) + span.from,
                         static_cast<std::size_t>(span.to - span.from));
         }

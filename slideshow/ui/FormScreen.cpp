@@ -198,7 +198,7 @@ void FormScreen::Form_Load()
 QUrl FormScreen::musicPage() const
 {
     const QString stored = m_services.settings.read(kSection, kMusicPageKey).trimmed();
-    const QUrl url = QUrl::fromUserInput(stored);
+    QUrl url = QUrl::fromUserInput(stored);
     const QStringList allowed = { QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file") };
     if (stored.isEmpty() || !url.isValid() || !allowed.contains(url.scheme()))
         return QUrl(QStringLiteral("about:blank"));

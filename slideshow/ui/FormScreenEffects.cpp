@@ -192,10 +192,10 @@ void FormScreen::AdvanceEffect()
         if (!Option1[static_cast<std::size_t>(i)]->isEnabled())
             continue;
         NextDirectionIndex = i + 1;
-        if (i + 1 == 6 || !Option1[static_cast<std::size_t>(i + 1)]->isEnabled())
+        if (i + 1 == 6 || !Option1[static_cast<std::size_t>(i) + 1]->isEnabled())
             break;
-        Option1[static_cast<std::size_t>(i + 1)]->setChecked(true);
-        Option1[static_cast<std::size_t>(i + 1)]->setFocus();
+        Option1[static_cast<std::size_t>(i) + 1]->setChecked(true);
+        Option1[static_cast<std::size_t>(i) + 1]->setFocus();
         return;
     }
     if (List1->currentRow() == 15)

@@ -38,11 +38,8 @@ namespace {
                 }
                 // Shift+Delete cuts and Shift+Insert / Ctrl+Insert paste and copy in text boxes.
                 const auto modifiers = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-                if ((key->key() == Qt::Key_Delete && modifiers == Qt::ShiftModifier)
-                    || (key->key() == Qt::Key_Insert && modifiers != Qt::NoModifier)) {
-                    return true;
-                }
-                return false;
+                return (key->key() == Qt::Key_Delete && modifiers == Qt::ShiftModifier)
+                    || (key->key() == Qt::Key_Insert && modifiers != Qt::NoModifier);
             }
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonRelease:
