@@ -1,0 +1,151 @@
+#include "desktop/WallpaperRotation.h"
+
+#include "common/Files.h"
+#include "slideshow/PictureFitting.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
+
+#include <utility>
+
+namespace desktop {
+
+int nextWallpaperIndex(int index, int count)
+{
+    if (count <= 0)
+        return -1;
+    const int next = index + 1;
+    return next >= count || next < 0 ? 0 : next;
+}
+
+int goBackIndex(int index)
+{
+    return index - 2 < 0 ? 0 : index - 2;
+}
+
+int parseWallpaperIndex(const QString &stored)
+{
+    bool ok = false;
+    const int value = stored.trimmed().toInt(&ok);
+    // The index is a 16-bit number; anything else is a damaged value.
+    return ok && value >= -1 && value <= 32767 ? value : -1;
+}
+
+bool mayRestoreWallpaper(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.isFile() && info.size() > kRestoreMinBytes;
+}
+
+bool desktopCachesByName(const QString &session)
+{
+    const QString name = session.toUpper();
+    for (const char *cached : { "GNOME", "UNITY", "BUDGIE", "CINNAMON", "MATE", "KDE", "XFCE" }) {
+        if (name.contains(QLatin1String(cached)))
+            return true;
+    }
+    return false;
+}
+
+QString wallpaperFileName(const QString &session, quint64 changeNumber)
+{
+    if (desktopCachesByName(session) && changeNumber % 2 == 1)
+        return QStringLiteral("Desktop-2.bmp");
+    return QStringLiteral("Desktop.bmp");
+}
+
+bool isComposedWallpaper(const QString &path, const QString &dataFolder)
+{
+    const QString folder = QFileInfo(dataFolder + QStringLiteral("x")).absolutePath();
+    const QFileInfo info(path);
+    return info.absolutePath() == folder
+        && (info.fileName() == QLatin1String("Desktop.bmp") || info.fileName() == QLatin1String("Desktop-2.bmp"));
+}
+
+QImage previewPicture(const QImage &picture, QSize box)
+{
+    QImage preview(box.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    preview.fill(Qt::black);
+    if (picture.isNull() || picture.height() <= 0)
+        return preview;
+    const double scale = double(picture.height()) / preview.height();
+    const double width = picture.width() / scale;
+    QPainter painter(&preview);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF((preview.width() - width) / 2, 0, width, preview.height()), picture);
+    return preview;
+}
+
+ComposedWallpaper composeWallpaper(const QString &picturePath, QSize screen, QSize previewBox, const QString &bmpPath)
+{
+    ComposedWallpaper result;
+    const std::optional<QImage> picture = slideshow::readPicture(picturePath);
+    if (!picture || picture->isNull())
+        return result;
+    result.canvas = slideshow::fitPicture(*picture, screen);
+    result.preview = previewPicture(*picture, previewBox);
+    if (!bmpPath.isEmpty()) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "bmp");
+        if (!writer.write(result.canvas.convertToFormat(QImage::Format_RGB888))
+            || !common::writeFileAtomically(bmpPath, bytes, nullptr, common::WriteFlag::NoSync))
+            return result;
+        result.writtenPath = bmpPath;
+    }
+    result.ok = true;
+    return result;
+}
+
+WallpaperRotation::WallpaperRotation(Search search)
+    : m_search(std::move(search))
+{
+}
+
+void WallpaperRotation::useFolder(const QString &folder)
+{
+    m_folder = folder;
+    rebuild();
+}
+
+bool WallpaperRotation::switchFolder(const QString &folder)
+{
+    QStringList found = m_search(folder);
+    if (found.isEmpty()) {
+        rebuild();
+        return false;
+    }
+    m_folder = folder;
+    m_pictures = std::move(found);
+    return true;
+}
+
+void WallpaperRotation::rebuild()
+{
+    m_pictures = m_search(m_folder);
+}
+
+QString WallpaperRotation::beginChange()
+{
+    m_failures = 0;
+    if (m_pictures.isEmpty())
+        return {};
+    m_index = nextWallpaperIndex(m_index, int(m_pictures.size()));
+    return m_pictures.at(m_index);
+}
+
+QString WallpaperRotation::changeFailed()
+{
+    rebuild();
+    if (++m_failures > 1 || m_pictures.isEmpty())
+        return {};
+    m_index = nextWallpaperIndex(m_index, int(m_pictures.size()));
+    return m_pictures.at(m_index);
+}
+
+}
