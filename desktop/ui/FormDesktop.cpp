@@ -120,6 +120,16 @@ FormDesktop::Prompts FormDesktop::dialogPrompts()
     return prompts;
 }
 
+FormDesktop *FormDesktop::loadHidden(const common::Services &services, const common::RunningValues &values)
+{
+    static QPointer<FormDesktop> running;
+    if (running)
+        return running;
+    running = new FormDesktop(services, values);
+    running->Form_Load();
+    return running;
+}
+
 FormDesktop::FormDesktop(
     const common::Services &services, const common::RunningValues &values, TrayMode trayMode, QWidget *parent)
     : QWidget(parent, Qt::Window)

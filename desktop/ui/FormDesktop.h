@@ -68,6 +68,10 @@ public:
         QWidget *parent = nullptr);
     ~FormDesktop() override;
 
+    // How the viewer and the browser open it: loaded without being shown. There is one window
+    // at a time (two rotations would fight over the wallpaper): a second call returns the first.
+    static FormDesktop *loadHidden(const common::Services &services, const common::RunningValues &values);
+
     void setPrompts(Prompts prompts) { m_prompts = std::move(prompts); }
     // The size of the composed wallpaper; the primary screen's size in pixels unless set.
     void setScreenSize(QSize size) { m_screenSize = size; }
