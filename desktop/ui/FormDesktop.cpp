@@ -138,6 +138,7 @@ FormDesktop::FormDesktop(
     , m_trayMode(trayMode)
     , m_prompts(dialogPrompts())
     , m_rotation(slideshow::SearchPictureFile)
+    , m_mediaBus(QDBusConnection::sessionBus())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("FormDesktop"));
@@ -268,7 +269,7 @@ void FormDesktop::Form_Load()
         // Without a notification area both menus live in the menu bar.
         m_menuBar->addMenu(m_radioMenu);
     }
-    m_mpris = new MprisPlayer(this);
+    m_mpris = new MprisPlayer(m_mediaBus, this);
     connect(m_mpris, &MprisPlayer::playRequested, this, [this] {
         if (isMusicStopped())
             StopMusic_Click();

@@ -2,6 +2,7 @@
 
 #include "desktop/WallpaperRotation.h"
 
+#include <QDBusConnection>
 #include <QImage>
 #include <QSize>
 #include <QStringList>
@@ -73,6 +74,10 @@ public:
     static FormDesktop *loadHidden(const common::Services &services, const common::RunningValues &values);
 
     void setPrompts(Prompts prompts) { m_prompts = std::move(prompts); }
+    // The bus the radio is offered on as a media player; the session bus unless set before
+    // Form_Load.
+    void setMediaBus(const QDBusConnection &bus) { m_mediaBus = bus; }
+    MprisPlayer *mediaPlayer() const { return m_mpris; }
     // The size of the composed wallpaper; the primary screen's size in pixels unless set.
     void setScreenSize(QSize size) { m_screenSize = size; }
 
@@ -165,6 +170,7 @@ private:
     QWebEngineView *Web = nullptr;
     QSystemTrayIcon *m_tray = nullptr;
     MprisPlayer *m_mpris = nullptr;
+    QDBusConnection m_mediaBus;
     // Composes one change at a time; declared last, so it is waited for first.
     QThreadPool m_workers;
 };

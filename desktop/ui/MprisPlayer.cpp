@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace desktop {
 
 namespace {
@@ -106,24 +108,24 @@ private:
     MprisPlayer *m_player;
 };
 
-MprisPlayer::MprisPlayer(QObject *parent)
+MprisPlayer::MprisPlayer(QDBusConnection bus, QObject *parent)
     : QObject(parent)
+    , m_bus(std::move(bus))
 {
     new MprisRoot(this);
     new MprisControls(this);
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!m_bus.isConnected())
         return;
-    m_registered = bus.registerObject(kObjectPath, this) && bus.registerService(kServiceName);
+    m_registered = m_bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors)
+        && m_bus.registerService(kServiceName);
 }
 
 MprisPlayer::~MprisPlayer()
 {
     if (!m_registered)
         return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.unregisterService(kServiceName);
-    bus.unregisterObject(kObjectPath);
+    m_bus.unregisterService(kServiceName);
+    m_bus.unregisterObject(kObjectPath);
 }
 
 void MprisPlayer::update(bool playing, const QString &title)
@@ -143,7 +145,7 @@ void MprisPlayer::update(bool playing, const QString &title)
             QVariant::fromValue(QVariantMap { { QStringLiteral("xesam:title"), title } }) },
     };
     changed << kPlayerInterface << values << QStringList();
-    QDBusConnection::sessionBus().send(changed);
+    m_bus.send(changed);
 }
 
 }

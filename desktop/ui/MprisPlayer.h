@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +15,7 @@ class MprisPlayer : public QObject {
 public:
     static const QString kServiceName;
 
-    explicit MprisPlayer(QObject *parent);
+    MprisPlayer(QDBusConnection bus, QObject *parent);
     ~MprisPlayer() override;
 
     bool isRegistered() const { return m_registered; }
@@ -29,6 +30,7 @@ signals:
     void raiseRequested();
 
 private:
+    QDBusConnection m_bus;
     bool m_registered = false;
     bool m_playing = false;
     QString m_title;
