@@ -3,10 +3,9 @@
 #include "common/Files.h"
 #include "slideshow/PictureFitting.h"
 
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
+#include <QtEndian>
 
 #include <utility>
 
@@ -80,6 +79,48 @@ QImage previewPicture(const QImage &picture, QSize box)
     return preview;
 }
 
+QByteArray encodeBmp24(const QImage &image)
+{
+    const QImage source = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+        ? image
+        : image.convertToFormat(QImage::Format_RGB32);
+    const int width = source.width();
+    const int height = source.height();
+    const qint64 rowBytes = (qint64(width) * 3 + 3) & ~qint64(3);
+    const qint64 pixelBytes = rowBytes * height;
+    constexpr int kHeaderBytes = 14 + 40;
+    QByteArray bytes(kHeaderBytes + pixelBytes, '\0');
+    auto *out = reinterpret_cast<uchar *>(bytes.data());
+    const auto put16 = [out](int at, quint16 value) {
+        qToLittleEndian(value, out + at);
+    };
+    const auto put32 = [out](int at, quint32 value) {
+        qToLittleEndian(value, out + at);
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, quint32(bytes.size()));
+    put32(10, kHeaderBytes);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height)); // positive: the rows run from the bottom up
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, quint32(pixelBytes));
+    put32(38, 2835); // 72 dots per inch
+    put32(42, 2835);
+    for (int y = 0; y < height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        uchar *row = out + kHeaderBytes + rowBytes * (height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = uchar(qBlue(line[x]));
+            row[3 * x + 1] = uchar(qGreen(line[x]));
+            row[3 * x + 2] = uchar(qRed(line[x]));
+        }
+    }
+    return bytes;
+}
+
 ComposedWallpaper composeWallpaper(const QString &picturePath, QSize screen, QSize previewBox, const QString &bmpPath)
 {
     ComposedWallpaper result;
@@ -89,12 +130,7 @@ ComposedWallpaper composeWallpaper(const QString &picturePath, QSize screen, QSi
     result.canvas = slideshow::fitPicture(*picture, screen);
     result.preview = previewPicture(*picture, previewBox);
     if (!bmpPath.isEmpty()) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "bmp");
-        if (!writer.write(result.canvas.convertToFormat(QImage::Format_RGB888))
-            || !common::writeFileAtomically(bmpPath, bytes, nullptr, common::WriteFlag::NoSync))
+        if (!common::writeFileAtomically(bmpPath, encodeBmp24(result.canvas), nullptr, common::WriteFlag::NoSync))
             return result;
         result.writtenPath = bmpPath;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -36,6 +37,9 @@ bool isComposedWallpaper(const QString &path, const QString &dataFolder);
 
 // The preview: the picture fitted to the box's height, centred across it, on black.
 QImage previewPicture(const QImage &picture, QSize box);
+
+// A 24-bit bitmap file (bottom-up rows, blue green red, each padded to 4 bytes).
+QByteArray encodeBmp24(const QImage &image);
 
 // One change composed away from the user-interface thread: the picture decoded, fitted to the
 // screen and the preview box, and (when bmpPath is not empty) the screen picture written there

@@ -34,11 +34,17 @@ namespace desktop {
 namespace keys = common::keys;
 
 const std::array<RadioStation, 5> kRadioStations = { {
-    { "音乐之声", "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E9%9F%B3%E4%B9%90%E4%B9%8B%E5%A3%B0" },
-    { "中国之声", "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E4%B8%AD%E5%9B%BD%E4%B9%8B%E5%A3%B0" },
-    { "阳光调频", "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E9%98%B3%E5%85%89%E8%B0%83%E9%A2%91" },
-    { "神州之声", "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E7%A5%9E%E5%B7%9E%E4%B9%8B%E5%A3%B0" },
-    { "亚洲音乐台", "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E4%BA%9A%E6%B4%B2%E9%9F%B3%E4%B9%90%E5%8F%B0" },
+    { "音乐之声",
+        "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E9%9F%B3%E4%B9%90%E4%B9%8B%E5%A3%B0" },
+    { "中国之声",
+        "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E4%B8%AD%E5%9B%BD%E4%B9%8B%E5%A3%B0" },
+    { "阳光调频",
+        "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E9%98%B3%E5%85%89%E8%B0%83%E9%A2%91" },
+    { "神州之声",
+        "https://www.radio.cn/pc-portal/sanji/zhibo_2.html?channelname=0&name=%E7%A5%9E%E5%B7%9E%E4%B9%8B%E5%A3%B0" },
+    { "亚洲音乐台",
+        "https://www.radio.cn/pc-portal/sanji/"
+        "zhibo_2.html?channelname=0&name=%E4%BA%9A%E6%B4%B2%E9%9F%B3%E4%B9%90%E5%8F%B0" },
 } };
 
 namespace {
@@ -98,7 +104,9 @@ private:
 FormDesktop::Prompts FormDesktop::dialogPrompts()
 {
     Prompts prompts;
-    prompts.chooseFolder = [](QWidget *owner, const QString &prompt) { return sys::BrowseForFolder(prompt, owner); };
+    prompts.chooseFolder = [](QWidget *owner, const QString &prompt) {
+        return sys::BrowseForFolder(prompt, owner);
+    };
     prompts.askStation = [](QWidget *owner) -> std::optional<QString> {
         bool ok = false;
         const QString answer = QInputDialog::getText(
@@ -235,7 +243,8 @@ void FormDesktop::Form_Load()
     // wallpaper back once, and never take the program's picture for the user's.
     const QString storedOld = m_services.settings.read(keys::kMyDeskTop, keys::kOldPaper);
     const bool crashed = m_services.settings.read(keys::kMyDeskTop, kRotatingKey) == QLatin1String("1");
-    const QString current = sys::ReadRegString(m_services.hive, common::RegRoot::CurrentUser, kDesktopKey, QStringLiteral("Wallpaper"));
+    const QString current =
+        sys::ReadRegString(m_services.hive, common::RegRoot::CurrentUser, kDesktopKey, QStringLiteral("Wallpaper"));
     m_oldWallpaper = isComposedWallpaper(current, m_values.DataFolder) ? storedOld : current;
     if (crashed) {
         m_services.settings.save(keys::kMyDeskTop, kRotatingKey, QStringLiteral("0"));
@@ -243,8 +252,11 @@ void FormDesktop::Form_Load()
             setWallpaperFile(storedOld);
     }
     m_services.settings.save(keys::kMyDeskTop, keys::kOldPaper, m_oldWallpaper);
-    sys::WriteRegString(
-        m_services.hive, common::RegRoot::CurrentUser, kDesktopKeyLower, QStringLiteral("TileWallpaper"), QStringLiteral("0"));
+    sys::WriteRegString(m_services.hive,
+        common::RegRoot::CurrentUser,
+        kDesktopKeyLower,
+        QStringLiteral("TileWallpaper"),
+        QStringLiteral("0"));
 
     const QString stop = m_services.settings.read(keys::kMyDeskTop, keys::kStopChangVal);
     if (stop == QLatin1String("True"))
@@ -252,8 +264,8 @@ void FormDesktop::Form_Load()
     else if (stop == QLatin1String("False"))
         StopChang->setChecked(false);
 
-    const bool tray = m_trayMode == TrayMode::Tray
-        || (m_trayMode == TrayMode::Auto && QSystemTrayIcon::isSystemTrayAvailable());
+    const bool tray =
+        m_trayMode == TrayMode::Tray || (m_trayMode == TrayMode::Auto && QSystemTrayIcon::isSystemTrayAvailable());
     if (tray) {
         m_tray = new QSystemTrayIcon(this);
         m_tray->setObjectName(QStringLiteral("TrayIcon"));

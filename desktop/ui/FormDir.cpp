@@ -42,7 +42,9 @@ namespace {
 FormDir::Prompts FormDir::dialogPrompts()
 {
     Prompts prompts;
-    prompts.chooseFolder = [](QWidget *owner, const QString &prompt) { return sys::BrowseForFolder(prompt, owner); };
+    prompts.chooseFolder = [](QWidget *owner, const QString &prompt) {
+        return sys::BrowseForFolder(prompt, owner);
+    };
     prompts.chooseFile = [](QWidget *owner, const QString &title) {
         QFileDialog dialog(owner, title);
         dialog.setOption(QFileDialog::DontUseNativeDialog);

@@ -116,8 +116,8 @@ MprisPlayer::MprisPlayer(QDBusConnection bus, QObject *parent)
     new MprisControls(this);
     if (!m_bus.isConnected())
         return;
-    m_registered = m_bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors)
-        && m_bus.registerService(kServiceName);
+    m_registered =
+        m_bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors) && m_bus.registerService(kServiceName);
 }
 
 MprisPlayer::~MprisPlayer()
@@ -139,10 +139,8 @@ void MprisPlayer::update(bool playing, const QString &title)
     QDBusMessage changed = QDBusMessage::createSignal(
         kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
     const QVariantMap values = {
-        { QStringLiteral("PlaybackStatus"),
-            playing ? QStringLiteral("Playing") : QStringLiteral("Stopped") },
-        { QStringLiteral("Metadata"),
-            QVariant::fromValue(QVariantMap { { QStringLiteral("xesam:title"), title } }) },
+        { QStringLiteral("PlaybackStatus"), playing ? QStringLiteral("Playing") : QStringLiteral("Stopped") },
+        { QStringLiteral("Metadata"), QVariant::fromValue(QVariantMap { { QStringLiteral("xesam:title"), title } }) },
     };
     changed << kPlayerInterface << values << QStringList();
     m_bus.send(changed);

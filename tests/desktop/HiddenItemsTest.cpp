@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
 #include <sys/xattr.h>
 
 namespace desktop {
@@ -32,7 +31,8 @@ namespace {
     QByteArray dosAttribute(const QString &path)
     {
         char buffer[32] = {};
-        const ssize_t length = ::lgetxattr(QFile::encodeName(path).constData(), "user.DOSATTRIB", buffer, sizeof buffer);
+        const ssize_t length =
+            ::lgetxattr(QFile::encodeName(path).constData(), "user.DOSATTRIB", buffer, sizeof buffer);
         return length > 0 ? QByteArray(buffer, int(length)) : QByteArray();
     }
 

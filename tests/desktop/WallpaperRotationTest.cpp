@@ -45,10 +45,14 @@ TEST(WallpaperIndexRules, NextBackAndStored)
         int next;
     };
     const Case nextCases[] = {
-        { -1, 3, 0 }, { 0, 3, 1 }, { 1, 3, 2 }, { 2, 3, 0 }, // the wrap after the last picture
+        { -1, 3, 0 },
+        { 0, 3, 1 },
+        { 1, 3, 2 },
+        { 2, 3, 0 }, // the wrap after the last picture
         { 5, 10, 6 }, // a stored "FileIndex" of 5 shows picture 6
         { 9, 3, 0 }, // an index past a list that shrank
-        { 0, 0, -1 }, { 6000, 6001, 0 },
+        { 0, 0, -1 },
+        { 6000, 6001, 0 },
     };
     for (const Case &c : nextCases)
         EXPECT_EQ(nextWallpaperIndex(c.index, c.count), c.next) << c.index << " of " << c.count;
@@ -59,7 +63,14 @@ TEST(WallpaperIndexRules, NextBackAndStored)
         EXPECT_EQ(nextWallpaperIndex(goBackIndex(from), 10), shown) << from;
 
     const std::pair<const char *, int> stored[] = {
-        { "", -1 }, { "5", 5 }, { " 7 ", 7 }, { "-1", -1 }, { "-2", -1 }, { "x", -1 }, { "40000", -1 }, { "32767", 32767 },
+        { "", -1 },
+        { "5", 5 },
+        { " 7 ", 7 },
+        { "-1", -1 },
+        { "-2", -1 },
+        { "x", -1 },
+        { "40000", -1 },
+        { "32767", 32767 },
     };
     for (const auto &[text, index] : stored)
         EXPECT_EQ(parseWallpaperIndex(QString::fromLatin1(text)), index) << text;
@@ -112,8 +123,15 @@ TEST(WallpaperRotation, AFolderWithoutPicturesKeepsTheOldList)
 TEST(WallpaperFiles, NamesAndRestoreRule)
 {
     const std::tuple<const char *, bool> sessions[] = {
-        { "GNOME", true }, { "ubuntu:GNOME", true }, { "KDE", true }, { "XFCE", true }, { "X-Cinnamon", true },
-        { "MATE", true }, { "sway", false }, { "", false }, { "i3", false },
+        { "GNOME", true },
+        { "ubuntu:GNOME", true },
+        { "KDE", true },
+        { "XFCE", true },
+        { "X-Cinnamon", true },
+        { "MATE", true },
+        { "sway", false },
+        { "", false },
+        { "i3", false },
     };
     for (const auto &[session, cached] : sessions) {
         const QString name = QString::fromLatin1(session);
@@ -159,7 +177,10 @@ TEST(ComposeWallpaper, TallPictureTwiceSideBySideAndPreviewFittedToHeight)
     ASSERT_EQ(written.size(), QSize(400, 200));
     // Each copy covers half the canvas: red, blue, red, blue across it.
     const std::pair<int, QRgb> across[] = {
-        { 40, qRgb(255, 0, 0) }, { 160, qRgb(0, 0, 255) }, { 240, qRgb(255, 0, 0) }, { 360, qRgb(0, 0, 255) },
+        { 40, qRgb(255, 0, 0) },
+        { 160, qRgb(0, 0, 255) },
+        { 240, qRgb(255, 0, 0) },
+        { 360, qRgb(0, 0, 255) },
     };
     for (const auto &[x, colour] : across)
         EXPECT_EQ(written.pixel(x, 100) & 0xffffff, colour & 0xffffff) << x;
@@ -193,6 +214,30 @@ TEST(ComposeWallpaper, FailuresWriteNothing)
     const ComposedWallpaper preview = composeWallpaper(good, QSize(64, 48), QSize(8, 8), QString());
     EXPECT_TRUE(preview.ok);
     EXPECT_TRUE(preview.writtenPath.isEmpty());
+}
+
+TEST(EncodeBmp24, RowsArePaddedBottomUpAndReadBack)
+{
+    // Widths 1, 2, 3 and 5 need 1, 2, 3 and 1 bytes of padding per row.
+    for (const int width : { 1, 2, 3, 4, 5 }) {
+        QImage picture(width, 3, QImage::Format_RGB32);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x)
+                picture.setPixel(x, y, qRgb(10 * x, 100 + y, 200));
+        const QByteArray bytes = encodeBmp24(picture);
+        const int rowBytes = (width * 3 + 3) / 4 * 4;
+        EXPECT_EQ(bytes.size(), 54 + rowBytes * 3) << width;
+        EXPECT_EQ(bytes.left(2), QByteArray("BM"));
+        EXPECT_EQ(uchar(bytes.at(28)), 24);
+        // The first row stored is the bottom one, blue first.
+        EXPECT_EQ(uchar(bytes.at(54)), 200);
+        EXPECT_EQ(uchar(bytes.at(55)), 102);
+        const QImage read = QImage::fromData(bytes, "BMP");
+        ASSERT_EQ(read.size(), picture.size()) << width;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x)
+                EXPECT_EQ(read.pixel(x, y) & 0xffffff, picture.pixel(x, y) & 0xffffff) << width << ' ' << x << ',' << y;
+    }
 }
 
 }

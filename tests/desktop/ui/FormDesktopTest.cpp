@@ -76,8 +76,12 @@ namespace {
                 m_asked.append(prompt);
                 return m_folderAnswer;
             };
-            prompts.askStation = [this](QWidget *) { return m_stationAnswer; };
-            prompts.inform = [this](QWidget *, const QString &text) { m_messages.append(text); };
+            prompts.askStation = [this](QWidget *) {
+                return m_stationAnswer;
+            };
+            prompts.inform = [this](QWidget *, const QString &text) {
+                m_messages.append(text);
+            };
             prompts.offerRestore = [this](QWidget *, const QString &old) {
                 m_asked.append(old);
                 return true;
@@ -120,8 +124,11 @@ namespace {
 TEST_F(FormDesktopTest, OpensHiddenWithItsStateAndChangesAtTheTick)
 {
     makePictures(m_services.values.DownloadFolder, 3);
-    sys::WriteRegString(*m_services.hive, common::RegRoot::CurrentUser, QStringLiteral("Control Panel\\Desktop"),
-        QStringLiteral("Wallpaper"), QStringLiteral("/usr/share/backgrounds/mine.jpg"));
+    sys::WriteRegString(*m_services.hive,
+        common::RegRoot::CurrentUser,
+        QStringLiteral("Control Panel\\Desktop"),
+        QStringLiteral("Wallpaper"),
+        QStringLiteral("/usr/share/backgrounds/mine.jpg"));
     FormDesktop &w = open();
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Melodesk"));
@@ -129,7 +136,9 @@ TEST_F(FormDesktopTest, OpensHiddenWithItsStateAndChangesAtTheTick)
     EXPECT_EQ(w.rotation().pictures().size(), 3);
     EXPECT_EQ(w.rotation().index(), -1);
     EXPECT_EQ(setting(keys::kMyDeskTop, keys::kOldPaper), QStringLiteral("/usr/share/backgrounds/mine.jpg"));
-    EXPECT_EQ(sys::ReadRegString(*m_services.hive, common::RegRoot::CurrentUser, QStringLiteral("Control Panel\\desktop"),
+    EXPECT_EQ(sys::ReadRegString(*m_services.hive,
+                  common::RegRoot::CurrentUser,
+                  QStringLiteral("Control Panel\\desktop"),
                   QStringLiteral("TileWallpaper")),
         QStringLiteral("0"));
     EXPECT_EQ(w.radioAddress(), QUrl(QString::fromLatin1(kRadioStations[4].page)));
@@ -142,9 +151,12 @@ TEST_F(FormDesktopTest, OpensHiddenWithItsStateAndChangesAtTheTick)
 
     ASSERT_TRUE(change(w, &FormDesktop::Timer1_Timer));
     EXPECT_EQ(w.rotation().index(), 0);
-    EXPECT_EQ(wallpaperEffects(), QStringList { QStringLiteral("setWallpaper\t") + m_data + QStringLiteral("Desktop.bmp") });
+    EXPECT_EQ(
+        wallpaperEffects(), QStringList { QStringLiteral("setWallpaper\t") + m_data + QStringLiteral("Desktop.bmp") });
     EXPECT_EQ(QImage(m_data + QStringLiteral("Desktop.bmp")).size(), QSize(320, 180));
-    EXPECT_EQ(sys::ReadRegString(*m_services.hive, common::RegRoot::CurrentUser, QStringLiteral("Control Panel\\Desktop"),
+    EXPECT_EQ(sys::ReadRegString(*m_services.hive,
+                  common::RegRoot::CurrentUser,
+                  QStringLiteral("Control Panel\\Desktop"),
                   QStringLiteral("Wallpaper")),
         m_data + QStringLiteral("Desktop.bmp"));
     EXPECT_FALSE(w.preview().isNull());
@@ -304,8 +316,11 @@ TEST_F(FormDesktopTest, ExitRestoresTheOldWallpaperOnlyOverTwentyThousandBytes)
         QFile file(old);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(size));
         file.close();
-        sys::WriteRegString(*m_services.hive, common::RegRoot::CurrentUser, QStringLiteral("Control Panel\\Desktop"),
-            QStringLiteral("Wallpaper"), old);
+        sys::WriteRegString(*m_services.hive,
+            common::RegRoot::CurrentUser,
+            QStringLiteral("Control Panel\\Desktop"),
+            QStringLiteral("Wallpaper"),
+            old);
         velmora::test::clearSimulatedDesktopEffects();
         FormDesktop &w = open();
         ASSERT_TRUE(change(w));
@@ -329,8 +344,11 @@ TEST_F(FormDesktopTest, AfterACrashTheOldWallpaperIsOfferedOnce)
     QFile file(old);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(50000));
     file.close();
-    sys::WriteRegString(*m_services.hive, common::RegRoot::CurrentUser, QStringLiteral("Control Panel\\Desktop"),
-        QStringLiteral("Wallpaper"), old);
+    sys::WriteRegString(*m_services.hive,
+        common::RegRoot::CurrentUser,
+        QStringLiteral("Control Panel\\Desktop"),
+        QStringLiteral("Wallpaper"),
+        old);
     {
         FormDesktop &w = open();
         ASSERT_TRUE(change(w));
@@ -379,8 +397,18 @@ TEST_F(FormDesktopTest, TrayShowsTheWindowAndTheCloseBoxOnlyHides)
     for (QAction *action : w.radioMenu()->actions())
         entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(entries,
-        (QStringList { "音乐之声", "中国之声", "阳光调频", "神州之声", "亚洲音乐台", "-", "停止音乐播放", "自定音乐网址", "-",
-            "立即关闭电脑", "关闭电脑屏幕", "退出(&X)" }));
+        (QStringList { "音乐之声",
+            "中国之声",
+            "阳光调频",
+            "神州之声",
+            "亚洲音乐台",
+            "-",
+            "停止音乐播放",
+            "自定音乐网址",
+            "-",
+            "立即关闭电脑",
+            "关闭电脑屏幕",
+            "退出(&X)" }));
 }
 
 TEST_F(FormDesktopTest, WithoutATrayTheWindowStaysInTheTaskBar)
@@ -456,8 +484,11 @@ TEST_F(FormDesktopTest, LoadHiddenKeepsOneWindow)
 TEST_F(FormDesktopTest, MediaPlayerOnThePrivateBus)
 {
     QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"), { QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                   QStringLiteral("--print-address=1"), QStringLiteral("--nopidfile") });
+    daemon.start(QStringLiteral("dbus-daemon"),
+        { QStringLiteral("--session"),
+            QStringLiteral("--nofork"),
+            QStringLiteral("--print-address=1"),
+            QStringLiteral("--nopidfile") });
     if (!daemon.waitForStarted(5000))
         GTEST_SKIP() << "dbus-daemon is not installed";
     ASSERT_TRUE(daemon.waitForReadyRead(5000));

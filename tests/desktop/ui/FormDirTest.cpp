@@ -44,7 +44,9 @@ namespace {
                 m_prompts.append(title);
                 return m_answer;
             };
-            prompts.inform = [this](QWidget *, const QString &text) { m_messages.append(text); };
+            prompts.inform = [this](QWidget *, const QString &text) {
+                m_messages.append(text);
+            };
             m_window->setPrompts(prompts);
             return *m_window;
         }
