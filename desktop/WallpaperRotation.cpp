@@ -1,6 +1,7 @@
 #include "desktop/WallpaperRotation.h"
 
 #include "common/Files.h"
+#include "desktop/WallpaperCommands.h"
 #include "slideshow/PictureFitting.h"
 
 #include <QFileInfo>
@@ -42,12 +43,8 @@ bool mayRestoreWallpaper(const QString &path)
 
 bool desktopCachesByName(const QString &session)
 {
-    const QString name = session.toUpper();
-    for (const char *cached : { "GNOME", "UNITY", "BUDGIE", "CINNAMON", "MATE", "KDE", "XFCE" }) {
-        if (name.contains(QLatin1String(cached)))
-            return true;
-    }
-    return false;
+    const DesktopKind kind = desktopKind(session);
+    return kind != DesktopKind::Sway && kind != DesktopKind::Other;
 }
 
 QString wallpaperFileName(const QString &session, quint64 changeNumber)
