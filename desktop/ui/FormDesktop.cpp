@@ -88,8 +88,13 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), Qt::black);
-        if (!m_image.isNull())
-            painter.drawImage(rect(), m_image);
+        if (m_image.isNull())
+            return;
+        // A preview made for another size (the window was resized since) keeps its proportions.
+        const QSize fitted = m_image.size().scaled(size(), Qt::KeepAspectRatio);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(
+            QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted), m_image);
     }
     void mouseDoubleClickEvent(QMouseEvent *event) override
     {
@@ -360,6 +365,8 @@ void FormDesktop::startChange(const QString &picture)
         ? QString()
         : m_values.DataFolder + wallpaperFileName(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), m_changeNumber);
     const QSize screen = screenSize();
+    // A window loaded hidden has not been laid out yet.
+    layout()->activate();
     const QSize box = Picture1->size().expandedTo(QSize(1, 1));
     m_workers.start([this, picture, screen, box, bmpPath] {
         ComposedWallpaper result = composeWallpaper(picture, screen, box, bmpPath);

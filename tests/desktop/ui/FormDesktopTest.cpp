@@ -159,7 +159,11 @@ TEST_F(FormDesktopTest, OpensHiddenWithItsStateAndChangesAtTheTick)
                   QStringLiteral("Control Panel\\Desktop"),
                   QStringLiteral("Wallpaper")),
         m_data + QStringLiteral("Desktop.bmp"));
-    EXPECT_FALSE(w.preview().isNull());
+    // Loaded hidden, the preview is still made for the laid-out box.
+    auto *box = w.findChild<QWidget *>(QStringLiteral("Picture1"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(w.preview().size(), box->size());
+    EXPECT_GT(box->width(), 300);
     EXPECT_EQ(w.currentPicture(), m_services.values.DownloadFolder + QStringLiteral("p0.bmp"));
 
     // The picture commands act on the picture shown.
