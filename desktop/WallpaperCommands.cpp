@@ -94,4 +94,11 @@ QList<ToolCall> wallpaperCommands(DesktopKind kind, const QString &picture, cons
     return { { QStringLiteral("feh"), { QStringLiteral("--bg-fill"), QStringLiteral("--"), picture } } };
 }
 
+std::optional<ToolCall> minimizeAllCommand(const QString &platformName)
+{
+    if (platformName != QLatin1String("xcb"))
+        return std::nullopt;
+    return ToolCall { QStringLiteral("wmctrl"), { QStringLiteral("-k"), QStringLiteral("on") } };
+}
+
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace desktop {
 
 // One desktop tool with its arguments as a list.
@@ -25,5 +27,9 @@ DesktopKind desktopKind(const QString &session);
 // every ".../last-image" among them is set (the first monitor's first workspace when none is
 // listed).
 QList<ToolCall> wallpaperCommands(DesktopKind kind, const QString &picture, const QStringList &xfceProperties = {});
+
+// Minimising every window: where the window system has a common request for it (X11's "show
+// the desktop", through wmctrl), that call; nullopt elsewhere (Wayland has none).
+std::optional<ToolCall> minimizeAllCommand(const QString &platformName);
 
 }

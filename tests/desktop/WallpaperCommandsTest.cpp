@@ -96,4 +96,14 @@ TEST(WallpaperCommands, EveryDesktopGetsItsCalls)
         QStringLiteral("\"/a\\\"b\\\\c.bmp\""));
 }
 
+TEST(MinimizeAll, OnlyWhereTheWindowSystemHasARequest)
+{
+    const std::optional<ToolCall> x11 = minimizeAllCommand(QStringLiteral("xcb"));
+    ASSERT_TRUE(x11.has_value());
+    EXPECT_EQ(x11->program, QStringLiteral("wmctrl"));
+    EXPECT_EQ(x11->arguments, (QStringList { "-k", "on" }));
+    for (const char *platform : { "wayland", "offscreen", "" })
+        EXPECT_FALSE(minimizeAllCommand(QString::fromLatin1(platform)).has_value()) << platform;
+}
+
 }
