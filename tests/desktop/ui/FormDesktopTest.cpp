@@ -29,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdio>
-
 #include <gtest/gtest.h>
 
 namespace desktop {
@@ -576,9 +575,7 @@ TEST_F(FormDesktopTest, ABigChangeDoesNotStallTheEventLoop)
     qint64 longest = 0;
     QTimer ticker;
     ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
     sinceTick.start();
     ticker.start();
     for (int i = 0; i < 3; ++i)
