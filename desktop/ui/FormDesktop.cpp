@@ -141,6 +141,9 @@ FormDesktop *FormDesktop::loadHidden(const common::Services &services, const com
         return running;
     running = new FormDesktop(services, values);
     running->Form_Load();
+    // The program ends without "退出(&X)": the window goes with it (before the web profile does)
+    // and the user's wallpaper is offered back at the next start.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, running, [window = running] { delete window.data(); });
     return running;
 }
 

@@ -71,6 +71,7 @@ public:
 
     // How the viewer and the browser open it: loaded without being shown. There is one window
     // at a time (two rotations would fight over the wallpaper): a second call returns the first.
+    // It is deleted when the program quits.
     static FormDesktop *loadHidden(const common::Services &services, const common::RunningValues &values);
 
     void setPrompts(Prompts prompts) { m_prompts = std::move(prompts); }
