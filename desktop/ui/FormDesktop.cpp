@@ -498,7 +498,8 @@ void FormDesktop::ChangRadio_Click()
     if (!answer || answer->trimmed().isEmpty())
         return;
     const QUrl page = QUrl::fromUserInput(answer->trimmed());
-    if (!page.isValid())
+    // A station is a web page; anything else (a script address, a local file) is not played.
+    if (!page.isValid() || (page.scheme() != QLatin1String("http") && page.scheme() != QLatin1String("https")))
         return;
     m_radioAddress = page;
     navigateRadio(m_radioAddress);

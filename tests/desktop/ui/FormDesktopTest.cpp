@@ -454,7 +454,10 @@ TEST_F(FormDesktopTest, RadioStationsStopAndOwnAddress)
     EXPECT_EQ(w.checkedStation(), 3);
 
     // Cancelling or leaving the input box empty keeps the station.
-    for (const std::optional<QString> &answer : { std::optional<QString>(), std::optional<QString>(QString()) }) {
+    for (const std::optional<QString> &answer : { std::optional<QString>(),
+             std::optional<QString>(QString()),
+             std::optional<QString>(QStringLiteral("javascript:alert(1)")),
+             std::optional<QString>(QStringLiteral("file:///etc/passwd")) }) {
         m_stationAnswer = answer;
         w.ChangRadio_Click();
         EXPECT_EQ(w.radioAddress(), QUrl(QString::fromLatin1(kRadioStations[3].page)));
