@@ -9,6 +9,8 @@
 #include "common/Settings.h"
 #include "common/TextCodec.h"
 #include "common/platform/Desktop.h"
+#include "desktop/ui/FormDesktop.h"
+#include "desktop/ui/FormDir.h"
 #include "system/ShellIntegration.h"
 #include "system/ui/Dialogs.h"
 #include "system/ui/MessagePump.h"
@@ -308,8 +310,13 @@ void FormPicture::createMenus()
         { "Speed4", "高速(&G)", [](F &f) { f.Speed_Click(4); }, kSpeedMark },
     };
     static const MenuItem toolsMenu[] = {
-        { "AutoDesktop", "Melodesk", nullptr, kHidden },
-        { "DirHide", "文件夹加密", nullptr },
+        { "AutoDesktop", "Melodesk",
+            [](F &f) {
+                desktop::FormDesktop::loadHidden(f.m_services, f.m_values);
+                f.showMinimized();
+            },
+            kHidden },
+        { "DirHide", "文件夹加密", [](F &f) { (new desktop::FormDir(f.m_services, f.m_values, &f))->exec(); } },
         { "AutoRunImag", "屏幕保护程序(下载目录)", [](F &f) { f.AutoRunImag_Click(); } },
         { "MySetup", "系统设置中心(&S)", [](F &f) { f.m_commands->openSystemSettings(); } },
         {},
