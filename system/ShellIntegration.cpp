@@ -53,6 +53,20 @@ namespace {
             .arg(quotedExecArgument(programPath), kMimeTypes, common::kViewerName, common::kViewerCaption);
     }
 
+    // The browser's menu entry: the program with "--browser".
+    QString browserEntry(const QString &programPath)
+    {
+        return QStringLiteral("[Desktop Entry]\n"
+                              "Type=Application\n"
+                              "Name=%2\n"
+                              "Comment=%3\n"
+                              "Exec=%1 --browser\n"
+                              "Icon=web-browser\n"
+                              "Terminal=false\n"
+                              "Categories=Network;WebBrowser;Graphics;\n")
+            .arg(quotedExecArgument(programPath), common::kBrowserName, common::kBrowserCaption);
+    }
+
     QString serviceMenuEntry(const QString &programPath)
     {
         return QStringLiteral("[Desktop Entry]\n"
@@ -96,6 +110,11 @@ QString desktopEntryPath()
     return dataHome() + QStringLiteral("applications/vistelle.desktop");
 }
 
+QString browserEntryPath()
+{
+    return dataHome() + QStringLiteral("applications/nimbrow.desktop");
+}
+
 QString serviceMenuPath()
 {
     return dataHome() + QStringLiteral("kio/servicemenus/vistelle.desktop");
@@ -123,11 +142,15 @@ void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath)
             RegValue::fromString(QString(), entry.isCommand ? command : verb));
 
     writeIfDifferent(desktopEntryPath(), applicationEntry(programPath).toUtf8(), false);
+    writeIfDifferent(browserEntryPath(), browserEntry(programPath).toUtf8(), false);
     writeIfDifferent(serviceMenuPath(), serviceMenuEntry(programPath).toUtf8(), true);
 }
 
-bool CreateDesktopShortcut(const QString &name, const QString &target)
+bool CreateDesktopShortcut(const QString &name, const QString &target, const QStringList &arguments)
 {
+    QString exec = quotedExecArgument(target);
+    for (const QString &argument : arguments)
+        exec += QLatin1Char(' ') + quotedExecArgument(argument);
     const QString path = common::desktopFolder() + name + QStringLiteral(".desktop");
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
@@ -135,7 +158,7 @@ bool CreateDesktopShortcut(const QString &name, const QString &target)
                                         "Exec=%2\n"
                                         "Icon=image-x-generic\n"
                                         "Terminal=false\n")
-                             .arg(name, quotedExecArgument(target));
+                             .arg(name, exec);
     QDir().mkpath(common::desktopFolder());
     if (!common::writeFileAtomically(path, text.toUtf8()))
         return false;
