@@ -92,7 +92,9 @@ namespace {
             add(u"标签(&B)", u"新建标签               Ctri+T", [](F &f) { f.newBlankTab(); });
             add(u"标签(&B)", u"恢复关闭的标签", [](F &f) { f.reopenClosedPage(); });
             add(u"标签(&B)", u"至页面顶部                      F2", [](F &f) { f.scrollActivePage(kMenuScrollTop); });
-            add(u"标签(&B)", u"至页面底部                      F3", [](F &f) { f.scrollActivePage(kMenuScrollBottom); });
+            add(u"标签(&B)", u"至页面底部                      F3", [](F &f) {
+                f.scrollActivePage(kMenuScrollBottom);
+            });
             add(u"标签(&B)", u"关闭其他窗口", [](F &f) { f.closeOtherTabs(); });
             add(u"标签(&B)", u"关闭左侧窗口", [](F &f) { f.CloseTabsLeft(); });
             add(u"标签(&B)", u"关闭右侧窗口", [](F &f) { f.CloseTabsRight(); });
@@ -225,9 +227,9 @@ void Frmmain::createToolbar()
         { "Command5", QStyle::SP_DirHomeIcon, [](F &f) { f.LoadNewForm(sites::kSiteDirectory); } },
         { "Command7", QStyle::SP_FileDialogContentsView, [](F &f) {
             // The picture search site's page opens with its scripts.
-            f.m_values.browser.SafeMode = 0;
+            f.m_values.browser.SafeMode = false;
             f.LoadNewForm(sites::kImageSearchStart);
-            f.m_values.browser.SafeMode = 1; } },
+            f.m_values.browser.SafeMode = true; } },
         { "Command4", QStyle::SP_ArrowDown, nullptr },
         { "Command6", QStyle::SP_DirOpenIcon, [](F &f) { f.Command6_Click(); } },
         { "Chk", QStyle::SP_FileDialogInfoView, nullptr },
@@ -295,8 +297,10 @@ void Frmmain::createMenus()
                 case FrameMenuItem::OutsideSites:
                     for (const OutsideSite &site : kOutsideSites) {
                         const QString address = QString::fromUtf16(site.address);
-                        connect(menu->addAction(QString::fromUtf16(site.text)), &QAction::triggered, this,
-                            [this, address] { LoadNewForm(address); });
+                        connect(
+                            menu->addAction(QString::fromUtf16(site.text)), &QAction::triggered, this, [this, address] {
+                                LoadNewForm(address);
+                            });
                     }
                     break;
                 case FrameMenuItem::ClosedPagesList:
@@ -357,7 +361,8 @@ void Frmmain::createMenus()
     connectEntry(QStringLiteral("文件(&F)"), QStringLiteral("创建桌面快捷方式"), [] {
         sys::CreateDesktopShortcut(common::kBrowserName, common::programPath(), { QStringLiteral("--browser") });
     });
-    connectEntry(QStringLiteral("文件(&F)"), QStringLiteral("立即关闭电脑(&C)"), [this] { m_services.desktop.powerOff(); });
+    connectEntry(
+        QStringLiteral("文件(&F)"), QStringLiteral("立即关闭电脑(&C)"), [this] { m_services.desktop.powerOff(); });
     connectEntry(QStringLiteral("标签(&B)"), QStringLiteral("用其它浏览器访问"), [this] {
         if (page::FormWeb *page = activePage())
             m_services.desktop.openWithDesktop(QUrl(page->LocationURL()));
@@ -366,8 +371,9 @@ void Frmmain::createMenus()
         if (QLineEdit *label = tabLabel(m_tabs.slotAt(m_tabs.TargetPos())))
             m_services.desktop.setClipboardText(label->text());
     });
-    connectEntry(QStringLiteral("标签(&B)"), QStringLiteral("复制网站地址"),
-        [this] { m_services.desktop.setClipboardText(TextUrl->currentText()); });
+    connectEntry(QStringLiteral("标签(&B)"), QStringLiteral("复制网站地址"), [this] {
+        m_services.desktop.setClipboardText(TextUrl->currentText());
+    });
     connectEntry(QStringLiteral("标签(&B)"), QStringLiteral("复制所选文字"), [this] {
         if (QLineEdit *label = tabLabel(m_tabs.activeSlot()))
             m_services.desktop.setClipboardText(label->selectedText());
@@ -498,13 +504,13 @@ page::FormWeb *Frmmain::openPageWindow(int slot, const QString &intoUrl, bool sa
 page::FormWeb *Frmmain::LoadNewForm(QString address, bool generatedPage)
 {
     Chk->setChecked(false);
-    const TabOpen open = m_tabs.openTab(address == QLatin1String("about:blank"), m_values.browser.BackgroundTabs != 0);
+    const TabOpen open = m_tabs.openTab(address == QLatin1String("about:blank"), m_values.browser.BackgroundTabs);
     if (open.refused) {
         showStatus(kTabTableFullMessage);
         return nullptr;
     }
     createLabel(open.slot);
-    page::FormWeb *page = openPageWindow(open.slot, address, m_values.browser.SafeMode != 0);
+    page::FormWeb *page = openPageWindow(open.slot, address, m_values.browser.SafeMode);
     if (generatedPage)
         page->showsGeneratedPage();
     page->Navigate(address);
@@ -531,7 +537,8 @@ void Frmmain::PaiLie()
             continue;
         const TabLabelPlace place = strip.labels[i];
         if (place.width > 0)
-            label->setGeometry(px(place.left), px(FrameLayout::kTabRowTop), px(place.width), px(FrameLayout::kTabHeight));
+            label->setGeometry(
+                px(place.left), px(FrameLayout::kTabRowTop), px(place.width), px(FrameLayout::kTabHeight));
         const bool active = i == m_tabs.ActivePos();
         QPalette palette = label->palette();
         palette.setColor(QPalette::Base, active ? Qt::white : QColor(0, 0, 255));
@@ -548,7 +555,8 @@ void Frmmain::PaiLie()
             }
         }
     }
-    LabAdd->setGeometry(px(strip.addLabelLeft), px(FrameLayout::kTabRowTop), px(kAddWidth), px(FrameLayout::kTabHeight));
+    LabAdd->setGeometry(
+        px(strip.addLabelLeft), px(FrameLayout::kTabRowTop), px(kAddWidth), px(FrameLayout::kTabHeight));
     TextClose->raise();
 }
 
@@ -786,9 +794,8 @@ void Frmmain::Command6_Click()
 void Frmmain::Timer1_Timer()
 {
     const QPoint cursor = QCursor::pos();
-    const MouseWatchStep step = m_mouseWatcher.tick(QApplication::activeWindow() == this,
-        QGuiApplication::mouseButtons().testFlag(Qt::LeftButton),
-        cursor);
+    const MouseWatchStep step = m_mouseWatcher.tick(
+        QApplication::activeWindow() == this, QGuiApplication::mouseButtons().testFlag(Qt::LeftButton), cursor);
     if (step.hideSelectionBar) {
         if (auto *page = qobject_cast<page::FormWeb *>(m_pump.WheelForm.data()))
             page->hideSelectionBar();
@@ -837,6 +844,8 @@ void Frmmain::focusTrick(QWidget *box)
 bool Frmmain::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (!TextUrl || !CombSearch || !TextClose || !LabAdd)
+        return QMainWindow::eventFilter(watched, event);
     if (watched == TextUrl->lineEdit() || watched == CombSearch->lineEdit()) {
         if (type == QEvent::FocusIn) {
             focusTrick(watched == TextUrl->lineEdit() ? static_cast<QWidget *>(TextUrl) : CombSearch);
@@ -924,8 +933,8 @@ void Frmmain::setNavigationEnabled(bool back, bool forward)
 QWebEnginePage *Frmmain::openPopupTab(page::FormWeb *opener)
 {
     const QString openerAddress = opener->LocationURL();
-    const bool safeMode = page::safeModeForPopup(m_values.browser.SafeMode != 0, openerAddress);
-    const TabOpen open = m_tabs.openTab(false, m_values.browser.BackgroundTabs != 0);
+    const bool safeMode = page::safeModeForPopup(m_values.browser.SafeMode, openerAddress);
+    const TabOpen open = m_tabs.openTab(false, m_values.browser.BackgroundTabs);
     if (open.refused) {
         showStatus(kTabTableFullMessage);
         return nullptr;

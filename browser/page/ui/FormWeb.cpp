@@ -235,9 +235,8 @@ void FormWeb::butenableable()
 void FormWeb::PageJavaConctrl()
 {
     vCWebMe = std::make_unique<frame::cWebBrowser>();
-    vCWebMe->INIAll([this](const frame::PageContentSettings &settings, bool refresh) {
-        applyContentSettings(settings, refresh);
-    });
+    vCWebMe->INIAll(
+        [this](const frame::PageContentSettings &settings, bool refresh) { applyContentSettings(settings, refresh); });
     // Safe mode: the page's own scripts do not run (the program's scripts still do, in their own
     // world).
     if (m_values.browser.SafeMode)
@@ -259,7 +258,7 @@ void FormWeb::applyContentSettings(const frame::PageContentSettings &settings, b
 
 void FormWeb::Web_ProgressChange(qint64 progress, qint64 progressMax)
 {
-    const ProgressText::Step step = m_progress.onProgress(progress, progressMax, m_values.browser.AutoSave != 0);
+    const ProgressText::Step step = m_progress.onProgress(progress, progressMax, m_values.browser.AutoSave);
     Lab[4]->setText(step.text);
     if (step.startSaveTimer)
         Timer3->start();
@@ -290,8 +289,8 @@ void FormWeb::Web_DocumentComplete()
 
 void FormWeb::Timer2_Timer()
 {
-    const LoadWatch::Step step
-        = m_loadWatch.tick(LocationURL(), m_host.isCurrentTab(this), m_values.browser.BackgroundTabs != 0);
+    const LoadWatch::Step step =
+        m_loadWatch.tick(LocationURL(), m_host.isCurrentTab(this), m_values.browser.BackgroundTabs);
     if (step.stopTimer)
         Timer2->stop();
     if (step.clearAddressBox)
@@ -302,7 +301,7 @@ void FormWeb::Timer2_Timer()
 
 void FormWeb::Timer3_Timer()
 {
-    const SaveTicker::Step step = m_saveTicker.tick(m_values.browser.AutoSave == 1);
+    const SaveTicker::Step step = m_saveTicker.tick(m_values.browser.AutoSave);
     if (step.stopTimer)
         Timer3->stop();
     // Saving and counting the page's large pictures come with the picture harvester; until then
