@@ -39,6 +39,8 @@
 #include <QUrl>
 #include <QWebEngineView>
 
+#include <utility>
+
 namespace browser::frame {
 
 namespace {
@@ -326,14 +328,18 @@ void Frmmain::createMenus()
             action->setVisible(!item.hidden);
             action->setCheckable(item.checked);
             action->setChecked(item.checked);
-            if (!spec.hidden && shortcuts.contains(item.text))
+            if (shortcuts.contains(item.text)) {
                 action->setShortcut(QKeySequence(shortcuts.value(item.text)));
+                // The tab menu only shows on a label: its keys belong to the frame.
+                if (spec.hidden)
+                    addAction(action);
+            }
             const Command command = menuCommands().value(spec.title + QLatin1Char('\n') + item.text);
             if (command)
                 connect(action, &QAction::triggered, this, [this, command] { command(*this); });
             else
                 action->setEnabled(false);
-            if (item.text == QLatin1String("缓慢向上滚动") || item.text == QLatin1String("缓慢向下滚动")) {
+            if (item.text == QStringLiteral("缓慢向上滚动") || item.text == QStringLiteral("缓慢向下滚动")) {
                 action->setCheckable(true);
                 m_slowScrollItems[size_t(slowScroll++)] = action;
             }
@@ -756,6 +762,7 @@ void Frmmain::slowScrollClick(int index)
     m_slowScroll.toggle(index);
     for (int i = 0; i < 2; ++i)
         m_slowScrollItems[size_t(i)]->setChecked(m_slowScroll.isChecked(i));
+    m_scrollPending = 0;
     if (m_slowScroll.timerRunning())
         Timer2->start();
     else
@@ -764,8 +771,21 @@ void Frmmain::slowScrollClick(int index)
 
 void Frmmain::Timer2_Timer()
 {
-    if (page::FormWeb *page = activePage())
-        web::scrollPage(page->page(), 0, m_slowScroll.ScrollStep());
+    page::FormWeb *page = activePage();
+    if (!page)
+        return;
+    // A page that answers slower than the ticks come gets the steps of the ticks it missed in
+    // its next call, so calls never queue up behind each other.
+    m_scrollPending += m_slowScroll.ScrollStep();
+    if (m_scrollInFlight)
+        return;
+    m_scrollInFlight = true;
+    const int dy = std::exchange(m_scrollPending, 0);
+    web::runAppScript(
+        page->page(), QStringLiteral("scroll"), { 0, dy }, [self = QPointer<Frmmain>(this)](const QVariant &) {
+            if (self)
+                self->m_scrollInFlight = false;
+        });
 }
 
 void Frmmain::scrollActivePage(const ScrollCommand &command)

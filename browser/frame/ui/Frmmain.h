@@ -170,6 +170,8 @@ private:
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_buttons;
     QString m_statusText;
+    int m_scrollPending = 0;
+    bool m_scrollInFlight = false;
     bool m_closing = false;
 };
 

@@ -52,8 +52,9 @@ namespace {
     {
         const QString title = page->title();
         const QUrl url = page->url();
+        // The engine names an untitled page by its address, or a local file by its name.
         if (title == url.toString() || title == url.toDisplayString()
-            || title == url.toString(QUrl::RemoveScheme).mid(2))
+            || title == url.toString(QUrl::RemoveScheme).mid(2) || (url.isLocalFile() && title == url.fileName()))
             return QString();
         return title;
     }
