@@ -6,6 +6,9 @@ if(TARGET browser_frame_ui_tests)
     target_link_libraries(browser_frame_ui_tests PRIVATE PkgConfig::HTTPLIB)
     target_include_directories(browser_frame_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 endif()
+if(TARGET browser_page_ui_tests)
+    target_include_directories(browser_page_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+endif()
 
 # End-to-end: "vistelle --browser" against a local server, ended by SIGTERM.
 if(TARGET vistelle)
