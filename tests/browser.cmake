@@ -5,6 +5,8 @@ pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 if(TARGET browser_frame_ui_tests)
     target_link_libraries(browser_frame_ui_tests PRIVATE PkgConfig::HTTPLIB)
     target_include_directories(browser_frame_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    # The viewer's browser button opens the frame.
+    target_link_libraries(browser_frame_ui_tests PRIVATE viewer_ui)
 endif()
 if(TARGET browser_page_ui_tests)
     target_include_directories(browser_page_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})

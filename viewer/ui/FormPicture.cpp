@@ -588,7 +588,7 @@ void FormPicture::closeEvent(QCloseEvent *event)
 
 void FormPicture::openBrowser()
 {
-    if (!m_browser)
+    if (!m_browser || m_browser->isClosing())
         m_browser = new browser::frame::Frmmain(m_services, m_values, m_pump, this);
     m_browser->show();
     m_browser->raise();

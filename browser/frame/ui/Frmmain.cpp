@@ -136,7 +136,12 @@ Frmmain::Frmmain(
     Form_Load();
 }
 
-Frmmain::~Frmmain() = default;
+Frmmain::~Frmmain()
+{
+    // The page windows go while the frame they report to is whole.
+    for (QPointer<page::FormWeb> &page : m_pages)
+        delete page.data();
+}
 
 void Frmmain::createControls()
 {

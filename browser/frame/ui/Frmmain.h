@@ -47,6 +47,8 @@ public:
     ~Frmmain() override;
 
     bool WebFocus = false;
+    // The frame was asked to close (it goes once its events are done).
+    bool isClosing() const { return m_closing; }
 
     const TabTable &tabs() const { return m_tabs; }
     const FrameLayout &layoutTwips() const { return m_layout; }

@@ -97,6 +97,8 @@ FormWeb::FormWeb(PageHost &host,
 
 FormWeb::~FormWeb()
 {
+    // Focus moves while the controls go: nothing is reported to the frame any more.
+    disconnect(qApp, nullptr, this, nullptr);
     // The page goes before its request filter.
     delete Web;
 }
@@ -282,7 +284,8 @@ void FormWeb::Web_TitleChange()
 void FormWeb::Web_DocumentComplete()
 {
     Timer2->start();
-    if (m_host.isCurrentTab(this)) {
+    // A new blank tab keeps the focus in the address box, where the user types its address.
+    if (m_host.isCurrentTab(this) && LocationURL() != QLatin1String("about:blank")) {
         Cmb->setFocus();
         SetActivate();
     }

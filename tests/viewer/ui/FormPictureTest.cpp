@@ -161,9 +161,11 @@ TEST(FormPicture, StartsWithItsCaptionStatusLineToolbarAndMenus)
     EXPECT_TRUE(form.Speed[0]->isChecked());
     EXPECT_FALSE(form.menuEntry(QStringLiteral("AutoDesktop"))->isVisible());
     EXPECT_EQ(form.WebRigft->title(), QStringLiteral("编辑(&E)"));
-    // Windows that are not part of the program yet are offered disabled.
-    EXPECT_FALSE(form.Command6->isEnabled());
-    EXPECT_FALSE(form.menuEntry(QStringLiteral("Fliulanqi"))->isEnabled());
+    // Windows that are not part of the program yet are offered disabled; the browser is.
+    EXPECT_FALSE(form.Command5->isEnabled());
+    EXPECT_FALSE(form.menuEntry(QStringLiteral("FsearchDir"))->isEnabled());
+    EXPECT_TRUE(form.Command6->isEnabled());
+    EXPECT_TRUE(form.menuEntry(QStringLiteral("Fliulanqi"))->isEnabled());
 }
 
 TEST(FormPicture, PageSizeFollowsThe30To200Rule)
