@@ -92,6 +92,20 @@ TEST(ShellIntegration, ShortcutsAreExecutableDesktopEntriesInTheDesktopFolder)
     EXPECT_TRUE(readAll(path).contains("Exec=\"/opt/other\"\n"));
 }
 
+TEST(ShellIntegration, TheBrowserHasItsOwnMenuEntryAndShortcutWithItsArgument)
+{
+    auto hive = common::RegistryHive::openInMemory();
+    sys::RegisterShellMenus(*hive, QStringLiteral("/opt/vistelle"));
+    const QByteArray entry = readAll(sys::browserEntryPath());
+    EXPECT_TRUE(entry.contains("Name=Nimbrow\n")) << entry.constData();
+    EXPECT_TRUE(entry.contains("Exec=\"/opt/vistelle\" --browser\n")) << entry.constData();
+    EXPECT_FALSE(entry.contains("MimeType"));
+    ASSERT_TRUE(sys::CreateDesktopShortcut(
+        QStringLiteral("Nimbrow"), QStringLiteral("/opt/vistelle"), { QStringLiteral("--browser") }));
+    EXPECT_TRUE(readAll(common::desktopFolder() + QStringLiteral("Nimbrow.desktop"))
+                    .contains("Exec=\"/opt/vistelle\" \"--browser\"\n"));
+}
+
 TEST(ShellIntegration, FirstStartWritesTheInitialSettingsOnce)
 {
     auto hive = common::RegistryHive::openInMemory();
