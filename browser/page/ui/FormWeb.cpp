@@ -111,6 +111,8 @@ void FormWeb::createControls()
     m_filter = new PageRequestFilter(this);
     m_page->setUrlRequestInterceptor(m_filter);
     Web->setPage(m_page);
+    // The page's own context menu does not open.
+    Web->setContextMenuPolicy(Qt::NoContextMenu);
     m_page->setNewWindowHandler([this](QWebEnginePage::WebWindowType) { return m_host.openPopupTab(this); });
 
     const QString texts[9] = { QString(),
