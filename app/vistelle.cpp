@@ -56,11 +56,17 @@ int main(int argc, char **argv)
     sys::MessagePump pump;
     app.installEventFilter(&pump);
 
-    viewer::FormPicture viewer(services, values, viewerState, pump, viewer::commandLineText(app.arguments().mid(1)));
+    // "--browser" opens the browser at once, as the viewer's browser button does; every other
+    // argument keeps its viewer meaning.
+    QStringList arguments = app.arguments().mid(1);
+    const bool openBrowser = arguments.removeAll(QStringLiteral("--browser")) > 0;
+    viewer::FormPicture viewer(services, values, viewerState, pump, viewer::commandLineText(arguments));
     pump.setViewer(
         &viewer, viewer.Web, [&viewer] { return viewer.WebFilePath; }, viewer.WebRigft);
     viewerWindow = &viewer;
     viewer.show();
+    if (openBrowser)
+        viewer.openBrowser();
     // For start-up measurements: quit as soon as the window shows its first page.
     if (qEnvironmentVariableIsSet("VELMORA_QUIT_WHEN_READY"))
         QObject::connect(viewer.Web, &QWebEngineView::loadFinished, &app, &QCoreApplication::quit);

@@ -54,6 +54,20 @@ namespace {
             .arg(quotedExecArgument(programPath), kMimeTypes, common::kViewerName, common::kViewerCaption);
     }
 
+    // The browser's menu entry: the program with "--browser".
+    QString browserEntry(const QString &programPath)
+    {
+        return QStringLiteral("[Desktop Entry]\n"
+                              "Type=Application\n"
+                              "Name=%2\n"
+                              "Comment=%3\n"
+                              "Exec=%1 --browser\n"
+                              "Icon=web-browser\n"
+                              "Terminal=false\n"
+                              "Categories=Network;WebBrowser;Graphics;\n")
+            .arg(quotedExecArgument(programPath), common::kBrowserName, common::kBrowserCaption);
+    }
+
     QString serviceMenuEntry(const QString &programPath)
     {
         return QStringLiteral("[Desktop Entry]\n"
@@ -83,6 +97,11 @@ QString desktopEntryPath()
     return dataHome() + QStringLiteral("applications/vistelle.desktop");
 }
 
+QString browserEntryPath()
+{
+    return dataHome() + QStringLiteral("applications/nimbrow.desktop");
+}
+
 QString serviceMenuPath()
 {
     return dataHome() + QStringLiteral("kio/servicemenus/vistelle.desktop");
@@ -110,18 +129,23 @@ void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath, 
             RegValue::fromString(QString(), entry.isCommand ? command : verb));
 
     desktop.installMenuFile(desktopEntryPath(), applicationEntry(programPath).toUtf8(), false);
+    desktop.installMenuFile(browserEntryPath(), browserEntry(programPath).toUtf8(), false);
     desktop.installMenuFile(serviceMenuPath(), serviceMenuEntry(programPath).toUtf8(), true);
 }
 
-bool CreateDesktopShortcut(const QString &name, const QString &target, common::platform::Desktop &desktop)
+bool CreateDesktopShortcut(
+    const QString &name, const QString &target, common::platform::Desktop &desktop, const QStringList &arguments)
 {
+    QString exec = quotedExecArgument(target);
+    for (const QString &argument : arguments)
+        exec += QLatin1Char(' ') + quotedExecArgument(argument);
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=%1\n"
                                         "Exec=%2\n"
                                         "Icon=image-x-generic\n"
                                         "Terminal=false\n")
-                             .arg(name, quotedExecArgument(target));
+                             .arg(name, exec);
     return desktop.installMenuFile(common::desktopFolder() + name + QStringLiteral(".desktop"), text.toUtf8(), true);
 }
 

@@ -3,6 +3,7 @@
 #include "common/Registry.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace common {
 class SettingsStore;
@@ -24,8 +25,9 @@ QString ShellCommand(const QString &programPath);
 void RegisterShellMenus(common::RegistryHive &hive, const QString &programPath, common::platform::Desktop &desktop);
 
 // Creates or overwrites an executable desktop entry `name`.desktop in the desktop folder that
-// starts `target`, written through `desktop`. False when it could not be written.
-bool CreateDesktopShortcut(const QString &name, const QString &target, common::platform::Desktop &desktop);
+// starts `target` with `arguments`, written through `desktop`. False when it could not be written.
+bool CreateDesktopShortcut(
+    const QString &name, const QString &target, common::platform::Desktop &desktop, const QStringList &arguments = {});
 
 // On the first start of an installation (this program path never started before with this
 // hive): writes "Pop" = "1", "AutoDownload" = "1" and a default "Homepage" under "setup", creates
@@ -38,8 +40,10 @@ bool InitialiseFirstStart(common::RegistryHive &hive,
 // The start page written on a first start.
 inline const QString kDefaultHomepage = QStringLiteral("https://www.douban.com/group/explore");
 
-// Where the Linux menu files go (under $XDG_DATA_HOME).
+// Where the Linux menu files go (under $XDG_DATA_HOME). The browser's own entry "Nimbrow" starts
+// the program with "--browser".
 QString desktopEntryPath();
+QString browserEntryPath();
 QString serviceMenuPath();
 
 }

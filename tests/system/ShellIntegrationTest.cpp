@@ -87,6 +87,7 @@ TEST(ShellIntegration, DesktopEntriesAreWrittenOnlyWhenTheyDiffer)
     EXPECT_TRUE(readAll(sys::desktopEntryPath()).contains("Exec=\"/elsewhere/vistelle\" %f"));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
         (QStringList { QStringLiteral("installMenuFile\t") + sys::desktopEntryPath(),
+            QStringLiteral("installMenuFile\t") + sys::browserEntryPath(),
             QStringLiteral("installMenuFile\t") + sys::serviceMenuPath() }));
 }
 
@@ -101,6 +102,21 @@ TEST(ShellIntegration, ShortcutsAreExecutableDesktopEntriesInTheDesktopFolder)
     // Overwritten, not duplicated.
     ASSERT_TRUE(sys::CreateDesktopShortcut(QStringLiteral("Nimbrow"), QStringLiteral("/opt/other"), *desktop));
     EXPECT_TRUE(readAll(path).contains("Exec=\"/opt/other\"\n"));
+}
+
+TEST(ShellIntegration, TheBrowserHasItsOwnMenuEntryAndShortcutWithItsArgument)
+{
+    const auto desktop = common::platform::createDesktop();
+    auto hive = common::RegistryHive::openInMemory();
+    sys::RegisterShellMenus(*hive, QStringLiteral("/opt/vistelle"), *desktop);
+    const QByteArray entry = readAll(sys::browserEntryPath());
+    EXPECT_TRUE(entry.contains("Name=Nimbrow\n")) << entry.constData();
+    EXPECT_TRUE(entry.contains("Exec=\"/opt/vistelle\" --browser\n")) << entry.constData();
+    EXPECT_FALSE(entry.contains("MimeType"));
+    ASSERT_TRUE(sys::CreateDesktopShortcut(
+        QStringLiteral("Nimbrow"), QStringLiteral("/opt/vistelle"), *desktop, { QStringLiteral("--browser") }));
+    EXPECT_TRUE(readAll(common::desktopFolder() + QStringLiteral("Nimbrow.desktop"))
+                    .contains("Exec=\"/opt/vistelle\" \"--browser\"\n"));
 }
 
 TEST(ShellIntegration, FirstStartWritesTheInitialSettingsOnce)

@@ -1,5 +1,6 @@
 #include "viewer/ui/FormPicture.h"
 
+#include "browser/frame/ui/Frmmain.h"
 #include "common/FileAttributes.h"
 #include "common/FileNames.h"
 #include "common/Numbers.h"
@@ -185,7 +186,7 @@ void FormPicture::createToolbar()
     static const ToolbarButton buttons[] = {
         { 0, "Command1", "浏览图片", QStyle::SP_DialogOpenButton, &F::Command1, [](F &f) { f.Command1_Click(); } },
         { 840, "Command5", "搜索图片子目录", QStyle::SP_FileDialogContentsView, &F::Command5, [](F &f) { f.Command5_Click(); } },
-        { 1680, "Command6", "成批下载图片 （Nimbrow）", QStyle::SP_DriveNetIcon, &F::Command6, nullptr },
+        { 1680, "Command6", "成批下载图片 （Nimbrow）", QStyle::SP_DriveNetIcon, &F::Command6, [](F &f) { f.openBrowser(); } },
         { 2640, "CmdPage0", "往前翻页", QStyle::SP_ArrowBack, nullptr, [](F &f) { f.CmdPage_Click(0); } },
         { 3480, "CmdPage1", "往后翻页", QStyle::SP_ArrowForward, nullptr, [](F &f) { f.CmdPage_Click(1); } },
         { 4440, "BigP0", "图像放大", QStyle::SP_TitleBarMaxButton, nullptr, [](F &f) { f.BigP_Click(0); } },
@@ -268,7 +269,7 @@ void FormPicture::createMenus()
     static const MenuItem fileMenu[] = {
         { "FopenFile", "打开图片(&O)", [](F &f) { f.Command1_Click(); } },
         { "FsearchDir", "搜索图片子目录", [](F &f) { f.Command5_Click(); } },
-        { "Fliulanqi", "Nimbrow(&A)", nullptr },
+        { "Fliulanqi", "Nimbrow(&A)", [](F &f) { f.openBrowser(); } },
         {},
         { "DownloadPathCmd", "图片下载目录(&D)", [](F &f) { f.openWithDesktop(f.m_values.DownloadFolder); } },
         { "ToolSaveList", "导出图像文件列表", [](F &f) { f.m_commands->exportList(); } },
@@ -593,8 +594,25 @@ void FormPicture::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void FormPicture::openBrowser()
+{
+    if (!m_browser || m_browser->isClosing())
+        m_browser = new browser::frame::Frmmain(m_services, m_values, m_pump, this);
+    m_browser->show();
+    m_browser->raise();
+    m_browser->activateWindow();
+}
+
+browser::frame::Frmmain *FormPicture::browserFrame() const
+{
+    return m_browser;
+}
+
 void FormPicture::Form_QueryUnload()
 {
+    // The browser closes first: its pages record their visit history and closed-page entries.
+    if (m_browser)
+        m_browser->close();
     hide();
     m_viewerState.SearchStop = true;
     m_pump.QuitPump = true;

@@ -30,6 +30,9 @@ struct Services;
 namespace sys {
 class MessagePump;
 }
+namespace browser::frame {
+class Frmmain;
+}
 namespace web {
 class PageCapture;
 class PagePrinting;
@@ -119,6 +122,10 @@ public:
     // The menu entry of that name (the entry names of the menus: "FopenFile", ...).
     QAction *menuEntry(const QString &name) const;
 
+    // Opens the browser frame (one instance, modeless), or brings it forward.
+    void openBrowser();
+    browser::frame::Frmmain *browserFrame() const;
+
     // Commands, public so that menus, buttons and tests reach the same handlers.
     void Command1_Click();
     // Lists the folder of a chosen picture starting at it (what "打开图片(&O)" does with the answer).
@@ -201,6 +208,7 @@ private:
     web::PagePrinting *m_printing = nullptr;
     MediaSearch *m_mediaSearch = nullptr;
     QHash<QString, QAction *> m_entries;
+    QPointer<browser::frame::Frmmain> m_browser;
     bool m_splitterDragging = false;
     bool m_closing = false;
 };

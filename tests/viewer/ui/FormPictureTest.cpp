@@ -161,9 +161,12 @@ TEST(FormPicture, StartsWithItsCaptionStatusLineToolbarAndMenus)
     EXPECT_TRUE(form.Speed[0]->isChecked());
     EXPECT_FALSE(form.menuEntry(QStringLiteral("AutoDesktop"))->isVisible());
     EXPECT_EQ(form.WebRigft->title(), QStringLiteral("编辑(&E)"));
-    // Windows that are not part of the program yet are offered disabled.
-    EXPECT_FALSE(form.Command6->isEnabled());
-    EXPECT_FALSE(form.menuEntry(QStringLiteral("Fliulanqi"))->isEnabled());
+    // Every window the viewer opens is part of the program: the search, the browser, Melodesk
+    // (its entry hidden) and folder hiding.
+    for (const char *name : { "FsearchDir", "SearchPicture", "Fliulanqi", "DirHide" })
+        EXPECT_TRUE(form.menuEntry(QString::fromLatin1(name))->isEnabled()) << name;
+    EXPECT_TRUE(form.Command5->isEnabled());
+    EXPECT_TRUE(form.Command6->isEnabled());
 }
 
 TEST(FormPicture, PageSizeFollowsThe30To200Rule)

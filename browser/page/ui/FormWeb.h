@@ -1,0 +1,146 @@
+#pragma once
+
+#include "browser/frame/cWebBrowser.h"
+#include "browser/page/PageRules.h"
+#include "browser/page/PageTimers.h"
+
+#include <QPointer>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWidget>
+
+#include <array>
+#include <atomic>
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QTimer;
+class QWebEngineView;
+
+namespace common {
+struct RunningValues;
+struct Services;
+}
+namespace browser::frame {
+class ClosedPages;
+}
+namespace web {
+class SilentPage;
+}
+
+namespace browser::page {
+
+class PageHost;
+
+// The request filter of one page: media (videos, background sounds) and embedded objects are
+// refused while the page's download control refuses them.
+class PageRequestFilter : public QWebEngineUrlRequestInterceptor {
+    Q_OBJECT
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override;
+
+    std::atomic<bool> blockMedia { false };
+    std::atomic<bool> blockObjects { false };
+    // Requests refused so far.
+    std::atomic<int> refused { 0 };
+};
+
+// The page window of one browser tab: its page view, the status labels along its bottom edge, the
+// selected-text bar and its two timers. It reports titles, addresses and progress to the frame,
+// keeps the tab's visit history and records the page among the closed pages when it closes.
+class FormWeb : public QWidget {
+    Q_OBJECT
+public:
+    // `safeMode`: the safe mode the window opens with (a pop-up of a picture search page opens
+    // without it).
+    FormWeb(PageHost &host,
+        const common::Services &services,
+        common::RunningValues &values,
+        frame::ClosedPages &closedPages,
+        int slot,
+        QString intoUrl,
+        bool safeMode,
+        QWidget *parent);
+    ~FormWeb() override;
+
+    // The window's slot and the address it was opened for.
+    const int myindex;
+    const QString Intourl;
+    QString myname;
+    bool AutoFind = false;
+    int BigSize = 100;
+    int Tu = 0;
+    QString ColorSel = QStringLiteral("#FFFFFF");
+    // The selected text the bar's commands use.
+    QString SelectedText;
+
+    QWebEngineView *Web = nullptr;
+    web::SilentPage *page() const { return m_page; }
+    std::array<QLabel *, 9> Lab {};
+    QFrame *PictMouse = nullptr;
+    std::array<QLabel *, 2> LabCopy {};
+    QComboBox *Cmb = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
+    // The download control; made only when the page runs without its scripts.
+    std::unique_ptr<frame::cWebBrowser> vCWebMe;
+    PageRequestFilter *requestFilter() const { return m_filter; }
+
+    QString LocationURL() const;
+    void Navigate(const QString &address);
+    // The window shows a page the program wrote from web text (the history page): no page
+    // scripts, no reach to other local files.
+    void showsGeneratedPage();
+    const TabHistory &tabHistory() const { return m_history; }
+    const LoadWatch &loadWatch() const { return m_loadWatch; }
+    const SaveTicker &saveTicker() const { return m_saveTicker; }
+
+    void SetActivate();
+    void butenableable();
+    void PageJavaConctrl();
+    // The left button was released at `cursor` (screen pixels): the page's selected text is taken
+    // and, when there is some, the selected-text bar shows beside the cursor.
+    void zhan(QPoint cursor);
+    void hideSelectionBar();
+    void Cmb_KeyDown(int key);
+    void LabCopy_Click(int index);
+    // Gives the keyboard focus to the window's focus control.
+    void focusControl();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load(bool safeMode);
+    void Form_Resize();
+    void Form_QueryUnload();
+    void Web_ProgressChange(qint64 progress, qint64 progressMax);
+    void Web_TitleChange();
+    void Web_DocumentComplete();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void applyContentSettings(const frame::PageContentSettings &settings, bool refresh);
+
+    PageHost &m_host;
+    const common::Services &m_services;
+    common::RunningValues &m_values;
+    frame::ClosedPages &m_closedPages;
+    web::SilentPage *m_page = nullptr;
+    PageRequestFilter *m_filter = nullptr;
+    ProgressText m_progress;
+    TitleRules m_titles;
+    TabHistory m_history;
+    LoadWatch m_loadWatch;
+    SaveTicker m_saveTicker;
+    PageLayout m_layout;
+    bool m_backEnabled = false;
+    bool m_forwardEnabled = false;
+    bool m_closed = false;
+};
+
+}

@@ -1,0 +1,22 @@
+# The browser's window tests serve their pages from an HTTP server in the test program
+# (cpp-httplib, Debian's libcpp-httplib-dev).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+if(TARGET browser_frame_ui_tests)
+    target_link_libraries(browser_frame_ui_tests PRIVATE PkgConfig::HTTPLIB)
+    target_include_directories(browser_frame_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    # The viewer's browser button opens the frame.
+    target_link_libraries(browser_frame_ui_tests PRIVATE viewer_ui)
+endif()
+if(TARGET browser_page_ui_tests)
+    target_include_directories(browser_page_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+endif()
+
+# End-to-end: "vistelle --browser" against a local server, ended by SIGTERM.
+if(TARGET vistelle)
+    add_executable(nimbrow_start browser-e2e/NimbrowStart.cpp)
+    target_link_libraries(nimbrow_start PRIVATE common_core PkgConfig::HTTPLIB velmora_warnings)
+    add_test(NAME vistelle_browser_start_and_sigterm
+             COMMAND nimbrow_start $<TARGET_FILE:vistelle> ${CMAKE_CURRENT_BINARY_DIR}/vistelle-browser-start)
+    set_tests_properties(vistelle_browser_start_and_sigterm PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
+endif()
