@@ -5,7 +5,7 @@
 #include "common/Services.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
-#include "desktop/WallpaperCommands.h"
+#include "common/platform/WallpaperCommands.h"
 #include "desktop/ui/MprisPlayer.h"
 #include "slideshow/PictureSearch.h"
 #include "system/RegistryOps.h"
@@ -241,7 +241,8 @@ void FormDesktop::createControls()
 void FormDesktop::Form_Load()
 {
     m_exitRequested = false;
-    if (const std::optional<ToolCall> minimize = minimizeAllCommand(QGuiApplication::platformName()))
+    if (const std::optional<common::platform::ToolCall> minimize =
+            common::platform::minimizeAllCommand(QGuiApplication::platformName()))
         m_services.desktop.startProgram(minimize->program, minimize->arguments);
     // The radio starts with the default station's page; no station is checked yet.
     m_radioAddress = QUrl(QString::fromLatin1(kRadioStations[kDefaultStation].page));
