@@ -268,6 +268,46 @@ TEST_F(SystemDesktopTest, TheOutcomeIsTheFirstCallsAndTheOthersStillRun)
     EXPECT_FALSE(*outcome);
 }
 
+// A listing longer than the layer keeps is cut to whole lines, never to half a property name.
+TEST_F(SystemDesktopTest, AnOverlongXfceListingKeepsWholeLines)
+{
+    writeTool(QStringLiteral("xfconf-query"),
+        "if [ \"$3\" = -l ]; then echo /backdrop/screen0/monitorA/workspace0/last-image; "
+        "/usr/bin/head -c 400000 /dev/zero | /usr/bin/tr '\\0' x; echo "
+        "/backdrop/screen0/monitorB/workspace0/last-image; fi");
+    qputenv("XDG_CURRENT_DESKTOP", "XFCE");
+    std::optional<bool> outcome;
+    EXPECT_TRUE(m_desktop->setWallpaper(QStringLiteral("/tmp/a.bmp"), [&outcome](bool ok) { outcome = ok; }));
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }));
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(runs(QStringLiteral("xfconf-query")),
+        (QStringList { "-c|xfce4-desktop|-l|",
+            "-c|xfce4-desktop|-p|/backdrop/screen0/monitorA/workspace0/last-image|-s|/tmp/a.bmp|" }));
+}
+
+// A newer change drops the calls an older one has not yet started.
+TEST_F(SystemDesktopTest, ANewerWallpaperSupersedesTheRestOfAnOlderOne)
+{
+    writeTool(QStringLiteral("gsettings"), "[ \"$3\" = picture-uri ] && exec /bin/sleep 0.3; exit 0");
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    int reported = 0;
+    EXPECT_TRUE(m_desktop->setWallpaper(QStringLiteral("/tmp/a.bmp"), [&reported](bool) { ++reported; }));
+    EXPECT_TRUE(m_desktop->setWallpaper(QStringLiteral("/tmp/b.bmp"), [&reported](bool) { ++reported; }));
+    // The two first calls run at once and may write their records into one line.
+    const auto log = [this] {
+        return QString::fromUtf8(readFile(QStringLiteral("gsettings.args")));
+    };
+    ASSERT_TRUE(waitUntil([&] { return reported == 2 && log().count(QStringLiteral("set|")) >= 4; }));
+    waitUntil([] { return false; }, 200);
+    const QString all = log();
+    EXPECT_EQ(all.count(QStringLiteral("set|")), 4) << qPrintable(all);
+    for (const char *call : { "picture-uri|file:///tmp/a.bmp|",
+             "picture-uri|file:///tmp/b.bmp|",
+             "picture-uri-dark|file:///tmp/b.bmp|",
+             "picture-options|zoom|" })
+        EXPECT_EQ(all.count(QString::fromLatin1(call)), 1) << call;
+}
+
 // Neither a hung listing nor a hung query holds the caller or the event loop.
 TEST_F(SystemDesktopTest, HungXfceAndGsettingsToolsNeverBlock)
 {
