@@ -1,7 +1,7 @@
 #include "desktop/WallpaperRotation.h"
 
 #include "common/Files.h"
-#include "desktop/WallpaperCommands.h"
+#include "common/platform/WallpaperCommands.h"
 #include "slideshow/PictureFitting.h"
 
 #include <QFileInfo>
@@ -43,7 +43,8 @@ bool mayRestoreWallpaper(const QString &path)
 
 bool desktopCachesByName(const QString &session)
 {
-    const DesktopKind kind = desktopKind(session);
+    using common::platform::DesktopKind;
+    const DesktopKind kind = common::platform::desktopKind(session);
     return kind != DesktopKind::Sway && kind != DesktopKind::Other;
 }
 

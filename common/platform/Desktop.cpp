@@ -1,6 +1,7 @@
 #include "common/platform/Desktop.h"
 
 #include "common/Files.h"
+#include "common/platform/WallpaperCommands.h"
 
 #include <QClipboard>
 #include <QDBusConnection>
@@ -16,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -27,6 +29,20 @@ namespace {
     constexpr int kToolTimeLimitMs = 10000;
     // How long a D-Bus service may take to answer before the call counts as failed.
     constexpr int kDbusTimeoutMs = 3000;
+    // The most of a tool's answer that is kept; only whole lines of a longer answer are used.
+    constexpr qsizetype kToolOutputLimit = 256 * 1024;
+    // The most of a desktop's settings file that is read.
+    constexpr qint64 kSettingsFileLimit = 4 * 1024 * 1024;
+
+    using Answer = std::function<void(QString path)>;
+
+    QString readSettingsFile(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.read(kSettingsFileLimit));
+    }
 
     QString findProgram(const QString &name)
     {
@@ -138,54 +154,66 @@ namespace {
         bool setWallpaper(const QString &picturePath, Done done) override
         {
             const QString picture = absolutePath(picturePath);
-            const QString uri = QUrl::fromLocalFile(picture).toString();
-            const QString session = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
-            const auto has = [&session](const char *name) {
-                return session.contains(QLatin1String(name));
-            };
-            // The values given to xfconf-query and gsettings are option arguments, not operands,
-            // and always start with "/" or "file:"; those tools take no "--" before them.
-            if (has("KDE"))
-                return runTool(
-                    QStringLiteral("plasma-apply-wallpaperimage"), { QStringLiteral("--"), picture }, std::move(done));
-            if (has("XFCE"))
-                return runTool(QStringLiteral("xfconf-query"),
-                    { QStringLiteral("-c"),
-                        QStringLiteral("xfce4-desktop"),
-                        QStringLiteral("-p"),
-                        QStringLiteral("/backdrop/screen0/monitor0/workspace0/last-image"),
-                        QStringLiteral("-s"),
-                        picture },
-                    std::move(done));
-            if (has("MATE"))
-                return runTool(QStringLiteral("gsettings"),
-                    { QStringLiteral("set"),
-                        QStringLiteral("org.mate.background"),
-                        QStringLiteral("picture-filename"),
-                        picture },
-                    std::move(done));
-            if (has("CINNAMON"))
-                return runTool(QStringLiteral("gsettings"),
-                    { QStringLiteral("set"),
-                        QStringLiteral("org.cinnamon.desktop.background"),
-                        QStringLiteral("picture-uri"),
-                        uri },
-                    std::move(done));
-            if (has("GNOME") || has("BUDGIE") || has("UNITY")) {
-                const QString schema = QStringLiteral("org.gnome.desktop.background");
-                // The dark-style picture follows once the light one is set; the outcome is the light one's.
-                return runTool(QStringLiteral("gsettings"),
-                    { QStringLiteral("set"), schema, QStringLiteral("picture-uri"), uri },
-                    [this, schema, uri, done](bool ok) {
-                        runTool(QStringLiteral("gsettings"),
-                            { QStringLiteral("set"), schema, QStringLiteral("picture-uri-dark"), uri },
-                            {});
-                        if (done)
-                            done(ok);
-                    });
+            const DesktopKind kind = desktopKind(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+            const quint64 run = ++m_wallpaperRun;
+            if (kind != DesktopKind::Xfce)
+                return runCalls(wallpaperCommands(kind, picture), run, std::move(done));
+            // Xfce keeps a picture per monitor and workspace: its property names are listed first.
+            // Without a list, the first monitor's first workspace is set.
+            const ToolCall list = xfceListCommand();
+            if (findProgram(list.program).isEmpty()) {
+                report(&m_context, std::move(done), false);
+                return false;
             }
             return runTool(
-                QStringLiteral("feh"), { QStringLiteral("--bg-fill"), QStringLiteral("--"), picture }, std::move(done));
+                list.program,
+                list.arguments,
+                [this, picture, run, done = std::move(done)](bool ok, const QByteArray &output) {
+                    const QStringList listed = ok ? QString::fromUtf8(output).split(QLatin1Char('\n')) : QStringList();
+                    if (run == m_wallpaperRun)
+                        runCalls(wallpaperCommands(DesktopKind::Xfce, picture, listed), run, done);
+                    else if (done)
+                        done(false);
+                },
+                kToolOutputLimit);
+        }
+
+        bool currentWallpaper(Answer done) override
+        {
+            const auto answer = [this, done](const QString &path) {
+                if (done)
+                    QTimer::singleShot(0, &m_context, [done, path] { done(path); });
+            };
+            const DesktopKind kind = desktopKind(qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+            switch (kind) {
+            case DesktopKind::Kde:
+                answer(wallpaperFromPlasmaConfig(
+                    readSettingsFile(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                        + QStringLiteral("/plasma-org.kde.plasma.desktop-appletsrc"))));
+                return true;
+            case DesktopKind::Xfce: {
+                const ToolCall list = xfceListCommand();
+                return runTool(
+                    list.program,
+                    list.arguments,
+                    [this, done](bool ok, const QByteArray &output) {
+                        const QStringList properties = ok
+                            ? xfceLastImageProperties(QString::fromUtf8(output).split(QLatin1Char('\n')))
+                            : QStringList();
+                        askForWallpaper(*currentWallpaperCommand(DesktopKind::Xfce, properties.value(0)), done);
+                    },
+                    kToolOutputLimit);
+            }
+            case DesktopKind::Gnome:
+            case DesktopKind::Cinnamon:
+            case DesktopKind::Mate:
+                return askForWallpaper(*currentWallpaperCommand(kind), done);
+            case DesktopKind::Sway:
+            case DesktopKind::Other:
+                break;
+            }
+            answer(wallpaperFromFehbg(readSettingsFile(QDir::homePath() + QStringLiteral("/.fehbg"))));
+            return true;
         }
 
         bool powerOff(Done done) override
@@ -251,25 +279,55 @@ namespace {
             return ok;
         }
 
-        // Runs a desktop settings tool; the outcome is its exit status. A tool still running after
-        // the time limit is stopped; one still running when the desktop object goes is stopped too.
-        bool runTool(const QString &program, const QStringList &arguments, Done done)
+        using Finished = std::function<void(bool ok, const QByteArray &output)>;
+
+        // Runs a desktop settings tool; the outcome is its exit status. With an `outputLimit`,
+        // up to that many bytes of its standard output are kept (only whole lines when it says
+        // more) and handed over; otherwise its output goes where the program's goes. A tool still
+        // running after the time limit is stopped; one still running when the desktop object goes
+        // is stopped too, and then nothing is reported.
+        bool runTool(const QString &program, const QStringList &arguments, Finished finished, qsizetype outputLimit = 0)
         {
             const QString executable = findProgram(program);
             if (executable.isEmpty()) {
-                report(&m_context, std::move(done), false);
+                if (finished)
+                    QTimer::singleShot(0, &m_context, [finished = std::move(finished)] { finished(false, {}); });
                 return false;
             }
             auto *process = new QProcess(&m_context);
-            process->setProcessChannelMode(QProcess::ForwardedChannels);
+            process->setProcessChannelMode(
+                outputLimit > 0 ? QProcess::ForwardedErrorChannel : QProcess::ForwardedChannels);
             auto *limit = new QTimer(process);
             limit->setSingleShot(true);
             QObject::connect(limit, &QTimer::timeout, process, &QProcess::kill);
-            auto outcome = std::make_shared<Done>(std::move(done));
-            const auto finish = [this, process, outcome](bool ok) {
+            struct Run {
+                Finished finished;
+                QByteArray output;
+                bool overflow = false;
+            };
+            auto state = std::make_shared<Run>(Run { std::move(finished), {}, false });
+            const auto collect = [process, state, outputLimit] {
+                const QByteArray chunk = process->readAllStandardOutput();
+                const qsizetype room = outputLimit - state->output.size();
+                if (chunk.size() > room)
+                    state->overflow = true;
+                state->output.append(chunk.left(std::max<qsizetype>(room, 0)));
+            };
+            if (outputLimit > 0)
+                QObject::connect(process, &QProcess::readyReadStandardOutput, process, collect);
+            const auto finish = [this, process, state, outputLimit, collect](bool ok) {
+                if (outputLimit > 0)
+                    collect();
+                process->disconnect();
                 process->deleteLater();
-                if (*outcome)
-                    report(&m_context, std::exchange(*outcome, {}), ok);
+                if (!state->finished)
+                    return;
+                if (state->overflow)
+                    state->output.truncate(state->output.lastIndexOf('\n') + 1);
+                QTimer::singleShot(
+                    0, &m_context, [finished = std::exchange(state->finished, {}), output = state->output, ok] {
+                        finished(ok, output);
+                    });
             };
             QObject::connect(process, &QProcess::finished, process, [finish](int code, QProcess::ExitStatus status) {
                 finish(status == QProcess::NormalExit && code == 0);
@@ -281,6 +339,47 @@ namespace {
             process->start(executable, arguments);
             limit->start(kToolTimeLimitMs);
             return true;
+        }
+
+        // Runs `calls` one after the other; `done` gets the first one's outcome as it ends. The
+        // rest are dropped once a newer wallpaper run has begun.
+        bool runCalls(QList<ToolCall> calls, quint64 run, Done done)
+        {
+            if (calls.isEmpty()) {
+                report(&m_context, std::move(done), false);
+                return false;
+            }
+            const ToolCall first = calls.takeFirst();
+            return runTool(first.program,
+                first.arguments,
+                [this, rest = std::move(calls), run, done = std::move(done)](bool ok, const QByteArray &) {
+                    if (done)
+                        done(ok);
+                    runRest(rest, run);
+                });
+        }
+
+        void runRest(QList<ToolCall> calls, quint64 run)
+        {
+            if (calls.isEmpty() || run != m_wallpaperRun)
+                return;
+            const ToolCall next = calls.takeFirst();
+            runTool(next.program, next.arguments, [this, rest = std::move(calls), run](bool, const QByteArray &) {
+                runRest(rest, run);
+            });
+        }
+
+        // Runs a tool whose answer names the wallpaper; a failed or missing tool answers "".
+        bool askForWallpaper(const ToolCall &call, Answer done)
+        {
+            return runTool(
+                call.program,
+                call.arguments,
+                [done = std::move(done)](bool ok, const QByteArray &output) {
+                    if (done)
+                        done(ok ? wallpaperFromToolOutput(output) : QString());
+                },
+                kToolOutputLimit);
         }
 
         bool callAsync(const QDBusMessage &call, Done done)
@@ -315,6 +414,8 @@ namespace {
         // Parent of the running tools and D-Bus watchers, and the context of every `done` call:
         // destroying the desktop stops the tools and drops the callbacks still pending.
         QObject m_context;
+        // Counts the wallpaper changes asked for, so an older change stops where a newer begins.
+        quint64 m_wallpaperRun = 0;
     };
 
     // Writes what the desktop would be asked to do, one line per effect, instead of doing it.
@@ -348,6 +449,16 @@ namespace {
         bool setWallpaper(const QString &picturePath, Done done) override
         {
             return record({ QStringLiteral("setWallpaper"), picturePath }, std::move(done));
+        }
+        bool currentWallpaper(std::function<void(QString path)> done) override
+        {
+            const bool ok = record({ QStringLiteral("currentWallpaper") });
+            if (done)
+                QTimer::singleShot(
+                    0, &m_context, [done = std::move(done), path = qEnvironmentVariable("VELMORA_SIMULATE_WALLPAPER")] {
+                        done(path);
+                    });
+            return ok;
         }
         bool powerOff(Done done) override { return record({ QStringLiteral("powerOff") }, std::move(done)); }
         bool monitorOff(Done done) override { return record({ QStringLiteral("monitorOff") }, std::move(done)); }

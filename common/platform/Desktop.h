@@ -39,9 +39,19 @@ public:
     // The first image editor found (kolourpaint, pinta, gimp), the path as one argument; an
     // empty path starts the editor alone. Without an editor the picture opens with the desktop.
     virtual bool openImageEditor(const QString &path, Done done = {}) = 0;
-    // The desktop's own wallpaper setting; `done` tells whether the desktop's tool succeeded.
-    // A tool that does not finish within a few seconds is stopped and counts as a failure.
+    // The desktop's own wallpaper setting, through the calls of wallpaperCommands() for the
+    // desktop XDG_CURRENT_DESKTOP names (Xfce's properties are listed first), run one after the
+    // other. `done` tells whether the first call succeeded: it is the one that changes the picture
+    // shown, and is reported as soon as it ends; the others (the dark scheme's picture, the
+    // scaling, further monitors and workspaces) follow on their own. A newer call supersedes
+    // the calls of an older one still waiting. A tool that does not finish within a few seconds
+    // is stopped and counts as a failure.
     virtual bool setWallpaper(const QString &picturePath, Done done = {}) = 0;
+    // Asks the desktop which picture is its wallpaper now; `done` gets its local path, or "" when
+    // the desktop does not say (no tool, no setting, a picture that is not a local file). The
+    // GNOME family and Xfce are asked through their settings tools, Plasma's and feh's own files
+    // are read. Answered once, always later from the event loop.
+    virtual bool currentWallpaper(std::function<void(QString path)> done) = 0;
     virtual bool powerOff(Done done = {}) = 0;
     virtual bool monitorOff(Done done = {}) = 0;
     virtual bool toggleMute(Done done = {}) = 0;
@@ -57,7 +67,8 @@ public:
 
 // The real desktop, or, when VELMORA_SIMULATE_DESKTOP names a file, a recorder that appends
 // one line per effect to that file instead: the effect's name and its arguments, separated by
-// tabs (for example "openWithDesktop\tfile:///home/u/a.jpg").
+// tabs (for example "openWithDesktop\tfile:///home/u/a.jpg"). The recorder's currentWallpaper()
+// answers with the value of VELMORA_SIMULATE_WALLPAPER ("" when it is not set).
 std::unique_ptr<Desktop> createDesktop();
 std::unique_ptr<Desktop> createSystemDesktop();
 std::unique_ptr<Desktop> createRecordingDesktop(const QString &logPath);

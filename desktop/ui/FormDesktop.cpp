@@ -5,7 +5,7 @@
 #include "common/Services.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
-#include "desktop/WallpaperCommands.h"
+#include "common/platform/WallpaperCommands.h"
 #include "desktop/ui/MprisPlayer.h"
 #include "slideshow/PictureSearch.h"
 #include "system/RegistryOps.h"
@@ -241,7 +241,8 @@ void FormDesktop::createControls()
 void FormDesktop::Form_Load()
 {
     m_exitRequested = false;
-    if (const std::optional<ToolCall> minimize = minimizeAllCommand(QGuiApplication::platformName()))
+    if (const std::optional<common::platform::ToolCall> minimize =
+            common::platform::minimizeAllCommand(QGuiApplication::platformName()))
         m_services.desktop.startProgram(minimize->program, minimize->arguments);
     // The radio starts with the default station's page; no station is checked yet.
     m_radioAddress = QUrl(QString::fromLatin1(kRadioStations[kDefaultStation].page));
@@ -250,12 +251,27 @@ void FormDesktop::Form_Load()
     m_rotation.useFolder(m_values.DownloadFolder);
     m_rotation.setIndex(parseWallpaperIndex(m_services.settings.read(keys::kScreenSave, keys::kFileIndex)));
 
+    // The desktop names its wallpaper later; the open goes on from there.
+    m_loading = true;
+    m_services.desktop.currentWallpaper([window = QPointer<FormDesktop>(this)](const QString &path) {
+        if (window)
+            window->loadFromOldWallpaper(path);
+    });
+}
+
+void FormDesktop::loadFromOldWallpaper(const QString &fromDesktop)
+{
+    if (!m_loading || m_unloaded)
+        return;
+    m_loading = false;
     // A run that ended without "退出(&X)" left its own picture on the desktop: offer the user's
     // wallpaper back once, and never take the program's picture for the user's.
     const QString storedOld = m_services.settings.read(keys::kMyDeskTop, keys::kOldPaper);
     const bool crashed = m_services.settings.read(keys::kMyDeskTop, kRotatingKey) == QLatin1String("1");
-    const QString current =
-        sys::ReadRegString(m_services.hive, common::RegRoot::CurrentUser, kDesktopKey, QStringLiteral("Wallpaper"));
+    // A desktop that does not say falls back to the registry mirror.
+    const QString current = !fromDesktop.isEmpty()
+        ? fromDesktop
+        : sys::ReadRegString(m_services.hive, common::RegRoot::CurrentUser, kDesktopKey, QStringLiteral("Wallpaper"));
     m_oldWallpaper = isComposedWallpaper(current, m_values.DataFolder) ? storedOld : current;
     if (crashed) {
         m_services.settings.save(keys::kMyDeskTop, kRotatingKey, QStringLiteral("0"));
@@ -304,6 +320,8 @@ void FormDesktop::Form_Load()
     connect(m_mpris, &MprisPlayer::raiseRequested, this, &FormDesktop::showWindow);
     m_mpris->update(!isMusicStopped(), QStringLiteral("Melodesk"));
     Timer1->start();
+    m_loaded = true;
+    emit loaded();
 }
 
 QSize FormDesktop::screenSize() const
@@ -356,7 +374,8 @@ void FormDesktop::Timer1_Timer()
 void FormDesktop::ChangeWallpaper()
 {
     // One change at a time: a tick that comes while a picture is being composed is dropped.
-    if (m_changing || m_unloaded)
+    // Before the open is complete the user's wallpaper is not yet saved, so nothing changes.
+    if (m_changing || m_unloaded || !m_loaded)
         return;
     const QString picture = m_rotation.beginChange();
     if (picture.isEmpty())
@@ -423,7 +442,7 @@ void FormDesktop::Forword_Click()
 
 void FormDesktop::Goback_Click()
 {
-    if (isStopped() || m_changing)
+    if (isStopped() || m_changing || !m_loaded)
         return;
     m_rotation.goBack();
     Timer1_Timer();
@@ -578,6 +597,9 @@ void FormDesktop::Form_Unload()
     Web->load(QUrl(QStringLiteral("about:blank")));
     m_services.settings.save(keys::kScreenSave, keys::kFileIndex, QString::number(m_rotation.index()));
     m_services.settings.save(keys::kScreenSave, keys::kFilePath, m_rotation.folder());
+    // Closed before the open was complete, the desktop has not been changed.
+    if (!m_loaded)
+        return;
     const QString old = m_services.settings.read(keys::kMyDeskTop, keys::kOldPaper);
     if (mayRestoreWallpaper(old))
         setWallpaperFile(old);

@@ -84,7 +84,11 @@ public:
 
     // Opens the window without showing it: the radio, the picture list, the stored index, the
     // old wallpaper, the stop mark and the tray icon. The first change comes with the first tick.
+    // The desktop is asked for its wallpaper without waiting: the open goes on with the old
+    // wallpaper's step when it answers, and loaded() tells that the open is complete. Until then
+    // no wallpaper is changed, so the user's own is always saved first.
     void Form_Load();
+    bool isLoaded() const { return m_loaded; }
 
     // The timer tick (also "下一幅图片"): one change unless changing is stopped.
     void Timer1_Timer();
@@ -128,6 +132,8 @@ public:
 signals:
     // A change has ended; `shown` is false when no picture could be shown.
     void changeFinished(bool shown);
+    // The open has gone through all its steps.
+    void loaded();
     void musicChanged();
 
 protected:
@@ -139,6 +145,8 @@ private:
     void startChange(const QString &picture);
     void finishChange(const QString &picture, const ComposedWallpaper &result);
     void setWallpaperFile(const QString &path);
+    // The open's steps from the old wallpaper on; `fromDesktop` is the desktop's answer.
+    void loadFromOldWallpaper(const QString &fromDesktop);
     void Form_Unload();
     void navigateRadio(const QUrl &page);
     void showWindow();
@@ -154,6 +162,8 @@ private:
     bool m_exitRequested = false;
     bool m_changing = false;
     bool m_unloaded = false;
+    bool m_loading = false;
+    bool m_loaded = false;
     quint64 m_changeNumber = 0;
     QSize m_screenSize;
     QImage m_preview;

@@ -90,7 +90,9 @@ namespace {
                 return true;
             };
             m_window->setPrompts(prompts);
+            QSignalSpy loaded(m_window.data(), &FormDesktop::loaded);
             m_window->Form_Load();
+            EXPECT_TRUE(loaded.wait(5000));
             return *m_window;
         }
 
@@ -344,6 +346,51 @@ TEST_F(FormDesktopTest, ExitRestoresTheOldWallpaperOnlyOverTwentyThousandBytes)
     }
 }
 
+// The desktop's own answer comes first; the registry mirror is only its fallback.
+TEST_F(FormDesktopTest, TheOldWallpaperIsTheDesktopsAndComesBackAtExit)
+{
+    makePictures(m_services.values.DownloadFolder, 2);
+    const QString old = m_root.filePath(QStringLiteral("desktop's own.jpg"));
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(20001));
+    file.close();
+    sys::WriteRegString(*m_services.hive,
+        common::RegRoot::CurrentUser,
+        QStringLiteral("Control Panel\\Desktop"),
+        QStringLiteral("Wallpaper"),
+        QStringLiteral("/usr/share/backgrounds/mirror.jpg"));
+    qputenv("VELMORA_SIMULATE_WALLPAPER", QFile::encodeName(old));
+    FormDesktop &w = open();
+    qunsetenv("VELMORA_SIMULATE_WALLPAPER");
+    EXPECT_TRUE(w.isLoaded());
+    EXPECT_TRUE(velmora::test::simulatedDesktopEffects().contains(QStringLiteral("currentWallpaper")));
+    EXPECT_EQ(w.oldWallpaper(), old);
+    EXPECT_EQ(setting(keys::kMyDeskTop, keys::kOldPaper), old);
+    ASSERT_TRUE(change(w));
+    closeWindow();
+    EXPECT_EQ(wallpaperEffects().last(), QStringLiteral("setWallpaper\t") + old);
+}
+
+// Until the desktop has answered, the open is not complete and nothing changes the wallpaper.
+TEST_F(FormDesktopTest, NoChangeBeforeTheOldWallpaperIsSaved)
+{
+    makePictures(m_services.values.DownloadFolder, 2);
+    m_window = new FormDesktop(m_services.services, m_services.values, FormDesktop::TrayMode::NoTray);
+    m_window->setScreenSize(QSize(320, 180));
+    QSignalSpy loaded(m_window.data(), &FormDesktop::loaded);
+    m_window->Form_Load();
+    EXPECT_FALSE(m_window->isLoaded());
+    EXPECT_EQ(setting(keys::kMyDeskTop, keys::kOldPaper), QStringLiteral("<missing>"));
+    QSignalSpy changed(m_window.data(), &FormDesktop::changeFinished);
+    m_window->Forword_Click();
+    m_window->Goback_Click();
+    EXPECT_EQ(m_window->rotation().index(), -1);
+    ASSERT_TRUE(loaded.wait(5000));
+    EXPECT_TRUE(changed.isEmpty());
+    EXPECT_TRUE(wallpaperEffects().isEmpty());
+    EXPECT_NE(setting(keys::kMyDeskTop, keys::kOldPaper), QStringLiteral("<missing>"));
+}
+
 TEST_F(FormDesktopTest, AfterACrashTheOldWallpaperIsOfferedOnce)
 {
     makePictures(m_services.values.DownloadFolder, 2);
@@ -510,7 +557,9 @@ TEST_F(FormDesktopTest, MediaPlayerOnThePrivateBus)
 
         m_window = new FormDesktop(m_services.services, m_services.values, FormDesktop::TrayMode::NoTray);
         m_window->setMediaBus(playerBus);
+        QSignalSpy loaded(m_window.data(), &FormDesktop::loaded);
         m_window->Form_Load();
+        ASSERT_TRUE(loaded.wait(5000));
         FormDesktop &w = *m_window;
         ASSERT_TRUE(w.mediaPlayer()->isRegistered());
         w.findChild<QAction *>(QStringLiteral("Yinyue2"))->trigger();
