@@ -153,6 +153,28 @@ TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOrigin
     EXPECT_EQ(v.evaluate(QStringLiteral("document.links[0].href")).toString(),
         QUrl::fromLocalFile(dir.filePath(QStringLiteral("a-camera.jpg"))).toString());
 
+    // Hovering and clicking the scaled picture give the original file.
+    const QString original = QUrl::fromLocalFile(dir.filePath(QStringLiteral("a-camera.jpg"))).toString();
+    const QVariantList box = v.evaluate(QStringLiteral("(function(){var r=document.images[0].getBoundingClientRect();"
+                                                       "return [r.left+r.width/2, r.top+r.height/2];})()"))
+                                 .toList();
+    ASSERT_EQ(box.size(), 2);
+    QWidget *target = v.form->Web->focusProxy() ? v.form->Web->focusProxy() : v.form->Web;
+    const QPoint centre(box[0].toInt(), box[1].toInt());
+    QTest::mouseMove(target, centre - QPoint(3, 3));
+    QTest::mouseMove(target, centre);
+    QElapsedTimer clock;
+    clock.start();
+    while (v.form->WebFilePath.isEmpty() && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(v.form->WebFilePath, original);
+    velmora::test::clearSimulatedDesktopEffects();
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, centre);
+    clock.restart();
+    while (velmora::test::simulatedDesktopEffects().isEmpty() && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { QStringLiteral("openWithDesktop\t") + original });
+
     // What was made went into the shared cache as a valid entry.
     const auto source = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("a-camera.jpg")));
     ASSERT_TRUE(source);
