@@ -2,10 +2,8 @@
 
 #include "ScaledDecoder.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QImageWriter>
 
 namespace viewer::thumbs {
 
@@ -83,12 +81,8 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
     }
     // Written back for the next time and for other programs; served even when the cache cannot
     // be written.
-    cache.store(*source, *size, image);
-    QBuffer buffer(&served.bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(1);
-    if (!writer.write(image))
+    cache.store(*source, *size, image, nullptr, &served.bytes);
+    if (served.bytes.isEmpty())
         return {};
     served.kind = ServedPicture::Kind::ScaledCopy;
     return served;

@@ -173,17 +173,8 @@ std::optional<std::pair<QImage, ThumbSize>> ThumbnailCache::lookupAtLeast(
 }
 
 bool ThumbnailCache::writeEntry(
-    const QString &path, const SourceFile &source, const QImage &image, QString *error) const
+    const QString &path, const SourceFile &source, const QImage &image, QString *error, QByteArray *encoded) const
 {
-    if (!common::ensurePrivateFolder(m_root, error))
-        return false;
-    const QString folder = QFileInfo(path).absolutePath();
-    if (folder.startsWith(m_root + QStringLiteral("fail/"))
-        && !common::ensurePrivateFolder(m_root + QStringLiteral("fail"), error))
-        return false;
-    if (!common::ensurePrivateFolder(folder, error))
-        return false;
-
     QImage tagged = image;
     tagged.setText(QString::fromLatin1(kUriKey), QString::fromUtf8(source.uri));
     tagged.setText(QString::fromLatin1(kMTimeKey), QString::number(source.mtime));
@@ -193,11 +184,24 @@ bool ThumbnailCache::writeEntry(
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
+    // The fastest deflate level: a thumbnail is written while the page waits for it.
+    writer.setQuality(90);
     if (!writer.write(tagged)) {
         if (error)
             *error = writer.errorString();
         return false;
     }
+    if (encoded)
+        *encoded = bytes;
+
+    if (!common::ensurePrivateFolder(m_root, error))
+        return false;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (folder.startsWith(m_root + QStringLiteral("fail/"))
+        && !common::ensurePrivateFolder(m_root + QStringLiteral("fail"), error))
+        return false;
+    if (!common::ensurePrivateFolder(folder, error))
+        return false;
     if (!common::writeFileAtomically(path, bytes, error, common::WriteFlag::NoSync | common::WriteFlag::ReplaceLinks))
         return false;
     // Entries are private to the user whatever the umask (the folder already keeps others out).
@@ -205,9 +209,10 @@ bool ThumbnailCache::writeEntry(
     return true;
 }
 
-bool ThumbnailCache::store(const SourceFile &source, ThumbSize size, const QImage &image, QString *error) const
+bool ThumbnailCache::store(
+    const SourceFile &source, ThumbSize size, const QImage &image, QString *error, QByteArray *encoded) const
 {
-    return writeEntry(entryPath(source.uri, size), source, image, error);
+    return writeEntry(entryPath(source.uri, size), source, image, error, encoded);
 }
 
 bool ThumbnailCache::storeFailure(const SourceFile &source, QString *error) const

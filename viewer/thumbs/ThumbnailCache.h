@@ -62,14 +62,23 @@ public:
     std::optional<std::pair<QImage, ThumbSize>> lookupAtLeast(const SourceFile &source, ThumbSize size) const;
 
     // Stores image (already scaled to fit size) for source. False with the reason on failure.
-    bool store(const SourceFile &source, ThumbSize size, const QImage &image, QString *error = nullptr) const;
+    // encoded, when given, receives the entry's PNG bytes (also when they could not be written).
+    bool store(const SourceFile &source,
+        ThumbSize size,
+        const QImage &image,
+        QString *error = nullptr,
+        QByteArray *encoded = nullptr) const;
 
     // Records that source cannot be decoded, and whether such a record is valid for the file now.
     bool storeFailure(const SourceFile &source, QString *error = nullptr) const;
     bool hasFailure(const SourceFile &source) const;
 
 private:
-    bool writeEntry(const QString &path, const SourceFile &source, const QImage &image, QString *error) const;
+    bool writeEntry(const QString &path,
+        const SourceFile &source,
+        const QImage &image,
+        QString *error,
+        QByteArray *encoded = nullptr) const;
     std::optional<QImage> readValid(const QString &path, const SourceFile &source) const;
 
     QString m_root;
