@@ -7,6 +7,7 @@
 // (scaled decodes of the first screen's pictures, one thread per core).
 //
 //   BenchThumbnailPage [folder-for-generated-photos]
+//   BenchThumbnailPage --shot page.htm scaled|originals zoom-percent delay-ms picture.png
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 #include "viewer/ui/ScaledPictureRoute.h"
@@ -146,6 +147,26 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
     return QApplication::exec();
 }
 
+// A picture of the view delayMs after the page starts loading, at a zoom in percent.
+int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QString &target)
+{
+    QWebEngineView view;
+    auto *silent = new web::SilentPage(QWebEngineProfile::defaultProfile(), &view);
+    if (scaled)
+        viewer::serveScaledPictures(silent);
+    view.setPage(silent);
+    view.resize(kView);
+    view.show();
+    silent->setZoomFactor(zoom / 100.0);
+    QObject::connect(silent, &QWebEnginePage::loadStarted, &view, [&] { silent->setZoomFactor(zoom / 100.0); });
+    QTimer::singleShot(delayMs, &view, [&] {
+        view.grab().save(target);
+        QCoreApplication::quit();
+    });
+    view.setUrl(QUrl::fromLocalFile(page));
+    return QApplication::exec();
+}
+
 // ---- the driver ------------------------------------------------------------------------------
 
 qint64 pssKilobytes(qint64 pid)
@@ -260,6 +281,8 @@ int main(int argc, char **argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 7 && args[1] == QLatin1String("--shot"))
+        return shootPage(args[2], args[3] == QLatin1String("scaled"), args[4].toInt(), args[5].toInt(), args[6]);
     if (args.size() == 5 && args[1] == QLatin1String("--show"))
         return showPage(args[2], args[3] == QLatin1String("scaled"), args[4].toInt());
 
