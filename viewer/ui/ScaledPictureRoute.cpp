@@ -14,7 +14,9 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineView>
 
+#include <atomic>
 #include <cmath>
+#include <memory>
 
 namespace viewer {
 
@@ -121,8 +123,13 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         return;
     }
     QPointer<QWebEngineUrlRequestJob> pending(job);
+    // A request the page gave up (it went to another page) is not decoded for nothing.
+    auto dropped = std::make_shared<std::atomic_bool>(false);
+    connect(job, &QObject::destroyed, this, [dropped] { dropped->store(true); });
     // The handler outlives the work: its destructor waits for the pool.
-    m_pool.start([this, pending, path, deviceWidth] {
+    m_pool.start([this, pending, dropped, path, deviceWidth] {
+        if (dropped->load())
+            return;
         thumbs::ServedPicture served = thumbs::servePicture(m_cache, path, deviceWidth);
         // The answer is given on the thread the job lives on; a job the page gave up is gone.
         QMetaObject::invokeMethod(
