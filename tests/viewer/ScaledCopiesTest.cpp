@@ -55,7 +55,7 @@ namespace {
         };
         const Case cases[] = {
             // Natural size: only pictures wider than the page are given a width.
-            { 0, { { wide, W }, { kept, W } } },
+            { 0, { { wide, W }, { narrow, 0 }, { kept, W } } },
             { 1, { { wide, thumbnailWidth(1, W) }, { narrow, thumbnailWidth(1, W) }, { kept, thumbnailWidth(1, W) } } },
             { 3, { { wide, thumbnailWidth(3, W) }, { narrow, thumbnailWidth(3, W) }, { kept, thumbnailWidth(3, W) } } },
             { 4, { { wide, W }, { narrow, W }, { kept, W } } },
@@ -65,11 +65,12 @@ namespace {
             const auto got = drawnWidths(BuildThumbnailPage(input).html);
             EXPECT_EQ(got, c.widths) << "layout " << c.layout;
         }
-        EXPECT_TRUE(drawnWidths(BuildFitWidthPage(input, 0).html).isEmpty());
+        EXPECT_EQ(drawnWidths(BuildFitWidthPage(input, 0).html),
+            (QHash<QString, int> { { wide, 0 }, { narrow, 0 }, { kept, 0 } }));
         EXPECT_EQ(drawnWidths(BuildFitWidthPage(input, 1).html).value(narrow), W);
         EXPECT_EQ(drawnWidths(QStringLiteral("<img src=\"/a.png\" width=10><img src=\"/a.png\" width=30>"
                                              "<img src=\"rel.png\" width=9><img src=\"/n.png\">")),
-            (QHash<QString, int> { { QStringLiteral("/a.png"), 30 } }));
+            (QHash<QString, int> { { QStringLiteral("/a.png"), 30 }, { QStringLiteral("/n.png"), 0 } }));
     }
 
     TEST(ScaledCopies, EachPictureIsServedAsTheSmallestCopyThatCoversItOrAsItIs)
@@ -82,6 +83,35 @@ namespace {
         ASSERT_TRUE(plain(200, 100).save(small, "PNG"));
         const QString broken = dir.filePath(QStringLiteral("broken.jpg"));
         ASSERT_TRUE(pictures::writeFile(broken, pictures::jpeg(pictures::jpegApp0())));
+        // A real PNG header stating 12000 x 12000 pixels (144 MP) and nothing more.
+        const QString forged = dir.filePath(QStringLiteral("forged.png"));
+        {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            ASSERT_TRUE(plain(8, 8).save(&buffer, "PNG"));
+            png.truncate(33); // signature and header chunk
+            // Width and height, then the header's checksum made again.
+            for (int at : { 16, 20 }) {
+                png[at] = 0;
+                png[at + 1] = 0;
+                png[at + 2] = char(12000 >> 8);
+                png[at + 3] = char(12000 & 255);
+            }
+            quint32 crc = 0xFFFFFFFF;
+            for (qsizetype i = 12; i < 29; ++i) {
+                crc ^= static_cast<unsigned char>(png[i]);
+                for (int bit = 0; bit < 8; ++bit)
+                    crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+            }
+            crc = ~crc;
+            png[29] = char(crc >> 24);
+            png[30] = char(crc >> 16);
+            png[31] = char(crc >> 8);
+            png[32] = char(crc);
+            png += pictures::be32(0) + QByteArray("IDAT") + pictures::be32(0x35AF061E);
+            ASSERT_TRUE(pictures::writeFile(forged, png));
+        }
         const QString text = dir.filePath(QStringLiteral("text.jpg"));
         ASSERT_TRUE(pictures::writeFile(text, "text"));
 
@@ -100,6 +130,8 @@ namespace {
             { camera, 100, Kind::ScaledCopy, { 128, 85 }, true }, // scaled from the larger entries
             { camera, 1040, Kind::Original, { 3000, 2000 }, false },
             { small, 150, Kind::Original, { 200, 100 }, false }, // no larger than its copy would be
+            { camera, 0, Kind::Original, { 3000, 2000 }, false }, // drawn at its natural size
+            { forged, 0, Kind::Refused, {}, false }, // states more than the decoding bound
             { text, 150, Kind::Refused, {}, false },
             { dir.filePath(QStringLiteral("missing.jpg")), 150, Kind::Refused, {}, false },
         };

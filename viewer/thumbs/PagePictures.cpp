@@ -61,9 +61,12 @@ QHash<QString, int> drawnWidths(const QString &html)
             break;
         const QStringView element = text.mid(at, end - at);
         const QString value = unescapeHtml(attribute(element, QLatin1String("src")));
-        bool ok = false;
-        const int pixels = attribute(element, QLatin1String("width")).toInt(&ok);
-        if (!ok || pixels <= 0 || !value.startsWith(u'/'))
+        if (!value.startsWith(u'/'))
+            continue;
+        const QString width = attribute(element, QLatin1String("width"));
+        bool ok = width.isNull();
+        const int pixels = ok ? 0 : width.toInt(&ok);
+        if (!ok || pixels < 0)
             continue;
         int &known = widths[pathOfAddress(value)];
         known = std::max(known, pixels);

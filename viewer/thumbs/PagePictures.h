@@ -6,9 +6,8 @@
 namespace viewer::thumbs {
 
 // The width in CSS pixels that a page gives each of its pictures, by the picture's local path:
-// every <img> whose src is an absolute local path and that has a width attribute. Pictures drawn
-// at their natural size (no width) are not listed. Where one file is shown twice, the larger
-// width is kept.
+// every <img> whose src is an absolute local path, with 0 for one drawn at its natural size (no
+// width attribute). Where one file is shown twice, the larger width is kept.
 QHash<QString, int> drawnWidths(const QString &html);
 
 }

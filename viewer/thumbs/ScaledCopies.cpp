@@ -43,7 +43,7 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
     const QSize upright = turned ? stored.transposed() : stored;
     const auto size = smallestSizeFor(neededEdge(upright, drawnWidth));
-    if (!size || std::max(upright.width(), upright.height()) <= edgeOf(*size)) {
+    if (drawnWidth <= 0 || !size || std::max(upright.width(), upright.height()) <= edgeOf(*size)) {
         served.bytes = readWhole(path);
         if (served.bytes.isEmpty())
             return served;

@@ -17,7 +17,8 @@ struct ServedPicture {
     bool fromCache = false; // a valid entry was found (made by this program or another)
 };
 
-// The picture at path for a place drawing it drawnWidth device pixels wide: the cache's entry of
+// The picture at path for a place drawing it drawnWidth device pixels wide (0: at its natural
+// size, so always the original): the cache's entry of
 // the smallest size at least that wide (made, and written back, when the cache has none valid),
 // or the original file's bytes where even the largest size is too small or the picture is no
 // larger than the copy would be. Pictures stating more than kMaxDecodedPixels, unreadable files

@@ -56,7 +56,7 @@ bool parsePictureSchemeUrl(const QUrl &url, QString *path, int *deviceWidth)
     file.setHost({});
     file.setQuery(QString());
     const QString local = common::localPathFromUrl(file);
-    if (!ok || width <= 0 || local.isEmpty())
+    if (!ok || width < 0 || local.isEmpty())
         return false;
     *path = local;
     *deviceWidth = width;

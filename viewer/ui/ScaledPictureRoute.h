@@ -16,7 +16,8 @@ namespace viewer {
 // The request side of the scaled-picture route, on one page: besides refusing oversized files,
 // it reads each local page the frame loads for the width it draws every picture at, and sends
 // the requests for those pictures to the picture scheme with the width in device pixels (page
-// width x zoom x the screen's pixel ratio). Pictures drawn at natural size load as they are.
+// width x zoom x the screen's pixel ratio). Pictures drawn at natural size go there too (width
+// 0), so that every picture of the page is checked against the decoding bound.
 class ScaledPictureInterceptor : public web::OversizedFileBlocker {
     Q_OBJECT
 public:
