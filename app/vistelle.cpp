@@ -10,6 +10,7 @@
 #include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
 #include "web/EngineLogging.h"
+#include "web/ui/PictureScheme.h"
 #include "web/ui/Profile.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char **argv)
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
     }
     web::quietEngineLogging();
+    web::registerPictureScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistelle"));

@@ -12,14 +12,24 @@ namespace slideshow {
 inline constexpr qint64 kMaxPicturePixels = 100'000'000;
 
 // Decodes a picture file at its natural size. Empty when the file cannot be read or decoded,
-// or when its stated size is empty or above kMaxPicturePixels.
-std::optional<QImage> readPicture(const QString &path);
+// or when its stated size is empty or above kMaxPicturePixels. Given the target it will be drawn
+// on, a picture larger than fitPicture draws it there is decoded scaled down to that (a JPEG by
+// the codec itself, at a fraction of the memory and time); the picture then carries its natural
+// size (naturalSizeOf), so that fitPicture lays it out exactly as the whole picture.
+std::optional<QImage> readPicture(const QString &path, QSize target = {});
+
+// The size readPicture decodes a picture of size natural at for target: natural itself unless
+// fitPicture draws it smaller there (then no smaller than drawn, keeping its aspect ratio).
+QSize decodeSizeFor(QSize natural, QSize target);
+
+// The natural size of a picture read by readPicture (its own size when it was not scaled).
+QSize naturalSizeOf(const QImage &picture);
 
 // The picture drawn on a black target of the given size: a tall picture (height above 1.5
 // times the width) twice side by side from its top part; a picture up to 80% of the target's
 // width at its natural size, centred (only its top part when taller than the target); a
 // wider one fitted to the target's width and centred, or filling the target from its top
-// part when that would be taller than the target.
+// part when that would be taller than the target. The rules go by the picture's natural size.
 QImage fitPicture(const QImage &picture, QSize target);
 
 }

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "web/ui/PictureScheme.h"
 #include "web/ui/Profile.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     velmora::test::enterSandbox();
+    web::registerPictureScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     int result = 0;
     {

@@ -217,7 +217,7 @@ bool FormScreen::loadFitted(RasterSurface &target, bool mayRetry)
         FileIndex = 0;
     std::optional<QImage> picture;
     if (FileIndex < PictureList.size())
-        picture = readPicture(PictureList.at(FileIndex));
+        picture = readPicture(PictureList.at(FileIndex), size());
     if (!picture) {
         if (!mayRetry) {
             // Neither list gives a picture: stop here rather than retry for ever.

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -99,6 +100,72 @@ TEST(ReadPicture, RefusesBrokenFilesAndHugePictures)
     b.write(bmp);
     b.close();
     EXPECT_FALSE(readPicture(bomb).has_value());
+}
+
+}
+
+namespace slideshow {
+namespace {
+
+    QImage gradient(int w, int h)
+    {
+        QImage image(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixel(x, y, qRgb(40 + x * 200 / w, 40 + y * 200 / h, (x / 64 + y / 64) % 2 ? 200 : 60));
+        return image;
+    }
+
+    // The mean difference of the channels over the two pictures, 0..255.
+    double meanDifference(const QImage &a, const QImage &b)
+    {
+        double sum = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            }
+        return sum / (3.0 * a.width() * a.height());
+    }
+
+}
+
+TEST(ReadPicture, ALargerPictureIsDecodedScaledAndDrawsTheSame)
+{
+    QTemporaryDir dir;
+    struct Case {
+        QSize picture;
+        const char *format;
+        QSize target;
+        QSize decoded;
+    };
+    const Case cases[] = {
+        { { 3000, 2000 }, "jpg", { 800, 600 }, { 800, 534 } }, // fitted to the width, bands above and below
+        { { 3000, 1000 }, "png", { 800, 600 }, { 800, 267 } },
+        { { 1200, 1000 }, "jpg", { 800, 600 }, { 800, 667 } }, // taller than the target: its top part
+        { { 1000, 2400 }, "jpg", { 800, 600 }, { 400, 960 } }, // tall: twice side by side
+        { { 600, 400 }, "jpg", { 800, 600 }, { 600, 400 } }, // at natural size: read whole
+        { { 700, 400 }, "png", { 800, 600 }, { 700, 400 } }, // fitted but no larger than drawn
+        { { 500, 1400 }, "png", { 800, 600 }, { 400, 1120 } },
+        { { 350, 1400 }, "png", { 800, 600 }, { 350, 1400 } }, // tall but no wider than half
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.picture.width() << "x" << c.picture.height() << "." << c.format);
+        EXPECT_EQ(decodeSizeFor(c.picture, c.target), c.decoded);
+        const QString path = dir.filePath(QStringLiteral("p.%1").arg(QLatin1String(c.format)));
+        ASSERT_TRUE(gradient(c.picture.width(), c.picture.height()).save(path, nullptr, 95));
+        const auto whole = readPicture(path);
+        const auto scaled = readPicture(path, c.target);
+        ASSERT_TRUE(whole && scaled);
+        EXPECT_EQ(scaled->size(), c.decoded);
+        EXPECT_EQ(naturalSizeOf(*scaled), c.picture);
+        const QImage expected = fitPicture(*whole, c.target);
+        const QImage drawn = fitPicture(*scaled, c.target);
+        EXPECT_EQ(paintedArea(drawn), paintedArea(expected));
+        EXPECT_LT(meanDifference(drawn, expected), 3.0);
+        // Drawn on a larger target later (the window grew), it keeps the same layout.
+        EXPECT_EQ(paintedArea(fitPicture(*scaled, c.target * 2)), paintedArea(fitPicture(*whole, c.target * 2)));
+    }
 }
 
 }

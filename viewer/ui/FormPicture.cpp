@@ -18,6 +18,7 @@
 #include "viewer/CommandLine.h"
 #include "viewer/ViewerState.h"
 #include "viewer/ui/PictureCommands.h"
+#include "viewer/ui/ScaledPictureRoute.h"
 #include "web/ui/OversizedFileBlocker.h"
 #include "web/ui/PageCapture.h"
 #include "web/ui/PagePrinting.h"
@@ -102,10 +103,11 @@ void FormPicture::createControls()
     Web = new QWebEngineView(m_central);
     Web->setObjectName(QStringLiteral("Web"));
     // The thumbnail page runs no page script (a file name cannot bring one in) and is never
-    // handed a picture file too large to read whole.
+    // handed a picture file too large to read whole. Pictures it draws smaller than they are
+    // reach it as scaled copies from the shared thumbnail cache; the page names the files.
     auto *page = new web::SilentPage(&m_services.webProfile, Web);
     web::applyGeneratedPagePolicy(page, web::generatedPagePolicy(web::PageText::Local));
-    web::blockOversizedFiles(page);
+    viewer::serveScaledPictures(page);
     Web->setPage(page);
     Web->setContextMenuPolicy(Qt::NoContextMenu);
     connect(page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { WebFilePath = url; });

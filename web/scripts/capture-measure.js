@@ -1,4 +1,4 @@
-// Hides the scroll bars and answers the body's scroll size. When the page is shorter than the
+// Hides the scroll bars and answers the body's scroll size and the number of pictures. When the page is shorter than the
 // window, the body of an old-style page still reports the window's height; the content's own
 // extent is taken then, so the picture does not depend on the window.
 (function () {
@@ -17,5 +17,5 @@
                       + parseFloat(style.paddingBottom || '0'));
     }
     window.scrollTo(0, 0);
-    return [w, h];
+    return [w, h, document.images.length];
 })

@@ -2,10 +2,14 @@
 
 #include "viewer/JpegWriter.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
@@ -119,6 +123,118 @@ TEST(PageCapture, DocumentWindowIsTheViewInsideTheForm)
     auto *view = new QWebEngineView(frame);
     EXPECT_EQ(web::FindDocumentWindow(&form), view);
     EXPECT_EQ(web::FindDocumentWindow(view), view);
+}
+
+}
+
+namespace {
+
+QString stripes(int width, const QList<std::pair<int, const char *>> &parts)
+{
+    QString html = QStringLiteral("<html><body style=\"margin:0\">");
+    for (const auto &[height, colour] : parts)
+        html += QStringLiteral("<div style=\"width:%1px;height:%2px;background:%3\"></div>")
+                    .arg(width)
+                    .arg(height)
+                    .arg(QLatin1String(colour));
+    return html + QStringLiteral("</body></html>");
+}
+
+struct ShownPage {
+    explicit ShownPage(const QString &html)
+    {
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+        view.setHtml(html);
+        ok = loaded.wait(20000);
+    }
+    QWebEngineView view;
+    bool ok = false;
+};
+
+TEST(PageCapture, APageTallerThanOneViewIsCapturedInBandsAndJoined)
+{
+    ShownPage shown(stripes(300, { { 20000, "#ff0000" }, { 20000, "#0000ff" } }));
+    ASSERT_TRUE(shown.ok);
+    web::PageCapture capture(&shown.view, viewerJpeg);
+    QImage page;
+    bool done = false;
+    capture.grabWholePage([&](const QImage &grabbed) {
+        page = grabbed;
+        done = true;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (!done && clock.elapsed() < 120000)
+        QTest::qWait(20);
+    ASSERT_TRUE(done);
+    ASSERT_EQ(page.size(), QSize(404, 40004));
+    EXPECT_TRUE(capture.lastError().isEmpty());
+    for (int y : { 100, 15990, 16010, 19990 })
+        EXPECT_GT(page.pixelColor(150, y).red(), 200) << y;
+    for (int y : { 20010, 24010, 32010, 39990 })
+        EXPECT_GT(page.pixelColor(150, y).blue(), 200) << y;
+    EXPECT_EQ(shown.view.size(), QSize(400, 300));
+}
+
+TEST(PageCapture, FailuresAreToldInAMessageNotAsSuccess)
+{
+    struct Case {
+        const char *what;
+        QString html;
+        QString target;
+        QString message;
+    };
+    QTemporaryDir dir;
+    const Case cases[] = {
+        { "taller than a JPEG holds",
+            stripes(300, { { 70000, "#00ff00" } }),
+            dir.filePath("tall.jpg"),
+            QStringLiteral("页面太大，无法截图：404 × 70004 像素（最大 32000 × 65535 像素）。") },
+        { "an unwritable target",
+            stripes(300, { { 200, "#00ff00" } }),
+            QStringLiteral("/dev/full"),
+            QStringLiteral("无法写入截图文件：/dev/full") },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ShownPage shown(c.html);
+        ASSERT_TRUE(shown.ok);
+        web::PageCapture capture(&shown.view, viewerJpeg);
+        QSignalSpy captured(&capture, &web::PageCapture::captured);
+        QSignalSpy failed(&capture, &web::PageCapture::failed);
+        capture.captureToFile(c.target);
+        ASSERT_TRUE(captured.wait(30000));
+        EXPECT_FALSE(captured.first().first().toBool());
+        ASSERT_EQ(failed.size(), 1);
+        EXPECT_EQ(failed.first().first().toString(), c.message);
+        EXPECT_EQ(capture.lastError(), c.message);
+        const auto boxes = shown.view.findChildren<QMessageBox *>();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_TRUE(boxes.first()->isVisible());
+        EXPECT_EQ(boxes.first()->text(), c.message);
+        EXPECT_EQ(shown.view.size(), QSize(400, 300));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("tall.jpg")));
+    }
+}
+
+TEST(PageCapture, TheWaitGrowsWithThePageAndItsPictures)
+{
+    struct Case {
+        QSize page;
+        int pictures;
+        int ms;
+    };
+    const Case cases[] = {
+        { { 600, 400 }, 0, 10'060 },
+        { { 1044, 30000 }, 200, 10'000 + 7'830 + 20'000 },
+        { { 32000, 65535 }, 5000, 180'000 },
+        { { -1, 5 }, -3, 10'000 },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(web::PageCapture::paintTimeoutMs(c.page, c.pictures), c.ms)
+            << c.page.width() << "x" << c.page.height();
 }
 
 }

@@ -1,0 +1,326 @@
+// The viewer's thumbnail page of 200 camera photos (24 MP JPEGs) on one page, in layouts 0 and 3:
+// time to the first screen painted (every visible picture complete and the view's pixels stable),
+// time to all painted, and peak memory summed over the process tree (PSS). Each run is a fresh
+// process of this program ("--show"), driven and measured from outside. Routes: the originals
+// handed to the engine (as before the scaled route), the scaled route with a cold cache and with
+// a warm one. References in the same run: the same page of 200 KB photos, and the decode floor
+// (scaled decodes of the first screen's pictures, one thread per core).
+//
+//   BenchThumbnailPage [folder-for-generated-photos]
+//   BenchThumbnailPage --shot page.htm scaled|originals zoom-percent delay-ms picture.png
+#include "viewer/ThumbnailPageBuilder.h"
+#include "viewer/thumbs/ScaledDecoder.h"
+#include "viewer/ui/ScaledPictureRoute.h"
+#include "web/ui/PictureScheme.h"
+#include "web/ui/SilentPage.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QTimer>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+constexpr int kCount = 200;
+constexpr QSize kView(1040, 600);
+
+// A photo-like picture: smooth shades with grain, so it codes to a camera-like size.
+QByteArray encodedPhoto(QSize size, int quality)
+{
+    QImage image(size, QImage::Format_RGB32);
+    auto *random = QRandomGenerator::global();
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int grain = int(random->bounded(24));
+            line[x] = qRgb((x * 255 / size.width() + grain) & 255,
+                (y * 255 / size.height() + grain) & 255,
+                ((x + y) / 7 + grain) & 255);
+        }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
+}
+
+// count copies of one encoded photo, each its own name and modification time.
+QStringList makeFolder(const QString &folder, const QByteArray &photo)
+{
+    QDir().mkpath(folder);
+    QStringList paths;
+    for (int i = 0; i < kCount; ++i) {
+        const QString path = folder + QStringLiteral("/IMG_%1.jpg").arg(1000 + i);
+        QFile file(path);
+        if (!file.exists() || file.size() != photo.size()) {
+            file.open(QIODevice::WriteOnly);
+            file.write(photo);
+            file.close();
+        }
+        file.open(QIODevice::ReadWrite);
+        file.setFileTime(QDateTime::fromSecsSinceEpoch(1'700'000'000 + i), QFileDevice::FileModificationTime);
+        paths << path;
+    }
+    return paths;
+}
+
+QString writePage(const QString &folder, const QStringList &paths, int layout)
+{
+    viewer::ThumbnailPageInput input;
+    input.ViewerList = paths;
+    input.ViewerCount = int(paths.size());
+    input.PageSize = kCount;
+    input.LayoutMode = layout;
+    input.webWidthTwips = kView.width() * 15;
+    const QString page = folder + QStringLiteral("/page-%1.htm").arg(layout);
+    QFile file(page);
+    file.open(QIODevice::WriteOnly);
+    file.write(viewer::BuildThumbnailPage(input).html.toUtf8());
+    return page;
+}
+
+// ---- the shown page, in its own process -------------------------------------------------------
+
+// firstScreenPictures: how many pictures the first screen of the laid-out page shows.
+int showPage(const QString &page, bool scaled, int firstScreenPictures)
+{
+    QWebEngineView view;
+    auto *silent = new web::SilentPage(QWebEngineProfile::defaultProfile(), &view);
+    if (scaled)
+        viewer::serveScaledPictures(silent);
+    view.setPage(silent);
+    view.resize(kView);
+    view.show();
+    QElapsedTimer clock;
+    clock.start();
+    double firstScreen = -1;
+    QImage previous;
+    auto *poll = new QTimer(&view);
+    poll->setInterval(25);
+    QObject::connect(poll, &QTimer::timeout, &view, [&] {
+        silent->runJavaScript(
+            QStringLiteral(
+                "(function(){ if (location.protocol != 'file:' || document.readyState == 'loading') return null;"
+                " var imgs = Array.from(document.images), done = i => i.complete && i.naturalWidth > 0;"
+                " return [imgs.slice(0, %1).every(done), imgs.every(done)]; })()")
+                .arg(firstScreenPictures),
+            QWebEngineScript::ApplicationWorld,
+            [&](const QVariant &value) {
+                const QVariantList state = value.toList();
+                if (state.size() != 2)
+                    return;
+                // The scroll bar is left out: it changes with every picture loaded further down.
+                const QImage frame = view.grab().toImage().copy(0, 0, kView.width() - 24, kView.height());
+                const bool stable = frame == previous;
+                previous = frame;
+                if (!stable)
+                    return;
+                if (firstScreen < 0 && state[0].toBool())
+                    firstScreen = clock.nsecsElapsed() / 1e6;
+                if (state[1].toBool()) {
+                    std::printf("%.0f %.0f\n", firstScreen, clock.nsecsElapsed() / 1e6);
+                    std::fflush(stdout);
+                    QCoreApplication::quit();
+                }
+            });
+    });
+    poll->start();
+    QTimer::singleShot(180'000, qApp, [] { QCoreApplication::exit(2); });
+    view.setUrl(QUrl::fromLocalFile(page));
+    return QApplication::exec();
+}
+
+// A picture of the view delayMs after the page starts loading, at a zoom in percent.
+int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QString &target)
+{
+    QWebEngineView view;
+    auto *silent = new web::SilentPage(QWebEngineProfile::defaultProfile(), &view);
+    if (scaled)
+        viewer::serveScaledPictures(silent);
+    view.setPage(silent);
+    view.resize(kView);
+    view.show();
+    silent->setZoomFactor(zoom / 100.0);
+    QObject::connect(silent, &QWebEnginePage::loadStarted, &view, [&] { silent->setZoomFactor(zoom / 100.0); });
+    QTimer::singleShot(delayMs, &view, [&] {
+        view.grab().save(target);
+        QCoreApplication::quit();
+    });
+    view.setUrl(QUrl::fromLocalFile(page));
+    return QApplication::exec();
+}
+
+// ---- the driver ------------------------------------------------------------------------------
+
+qint64 pssKilobytes(qint64 pid)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : rollup.readAll().split('\n'))
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toLongLong();
+    return 0;
+}
+
+// The process and all its descendants.
+QList<qint64> processTree(qint64 root)
+{
+    std::map<qint64, QList<qint64>> children;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (!ok)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children[fields[1].toLongLong()].append(pid);
+    }
+    QList<qint64> tree { root };
+    for (qsizetype i = 0; i < tree.size(); ++i)
+        tree += children[tree[i]];
+    return tree;
+}
+
+struct Run {
+    double firstMs = -1;
+    double allMs = -1;
+    double peakMb = 0;
+};
+
+Run measure(const QString &page, bool scaled, const QString &cache, int firstScreenPictures)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!environment.contains(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS")))
+        environment.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--no-sandbox --disable-gpu"));
+    process.setProcessEnvironment(environment);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--show"),
+            page,
+            scaled ? QStringLiteral("scaled") : QStringLiteral("originals"),
+            QString::number(firstScreenPictures) });
+    process.waitForStarted();
+    Run run;
+    qint64 peak = 0;
+    while (!process.waitForFinished(50)) {
+        qint64 sum = 0;
+        for (qint64 pid : processTree(process.processId()))
+            sum += pssKilobytes(pid);
+        peak = std::max(peak, sum);
+    }
+    const QList<QByteArray> times = process.readAllStandardOutput().trimmed().split(' ');
+    if (process.exitCode() == 0 && times.size() == 2) {
+        run.firstMs = times[0].toDouble();
+        run.allMs = times[1].toDouble();
+    }
+    run.peakMb = peak / 1024.0;
+    return run;
+}
+
+// Scaled decodes of the pictures of the first screen, one thread per core.
+double decodeFloorMs(const QStringList &paths, int pictures, int edge)
+{
+    QThreadPool pool;
+    pool.setMaxThreadCount(QThread::idealThreadCount());
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < pictures; ++i) {
+        pool.start([path = paths[i], edge] {
+            QImageReader reader(path);
+            reader.setScaledSize(viewer::thumbs::fitWithin(reader.size(), edge));
+            reader.read();
+        });
+    }
+    pool.waitForDone();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+void print(const char *name, const Run &run, double floorMs, double smallPeak)
+{
+    std::printf("  %-26s first screen %7.0f ms (%5.2fx floor)   all painted %7.0f ms   peak PSS %7.0f MB (%4.2fx small "
+                "photos)\n",
+        name,
+        run.firstMs,
+        run.firstMs / floorMs,
+        run.allMs,
+        run.peakMb,
+        run.peakMb / smallPeak);
+    std::fflush(stdout);
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    web::registerPictureScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 7 && args[1] == QLatin1String("--shot"))
+        return shootPage(args[2], args[3] == QLatin1String("scaled"), args[4].toInt(), args[5].toInt(), args[6]);
+    if (args.size() == 5 && args[1] == QLatin1String("--show"))
+        return showPage(args[2], args[3] == QLatin1String("scaled"), args[4].toInt());
+
+    QTemporaryDir scratch;
+    const QString folder = args.size() > 1 ? args[1] : scratch.path();
+    QElapsedTimer clock;
+    clock.start();
+    const QStringList camera = makeFolder(folder + QStringLiteral("/camera"), encodedPhoto({ 6000, 4000 }, 90));
+    const QStringList small = makeFolder(folder + QStringLiteral("/small"), encodedPhoto({ 800, 533 }, 90));
+    std::printf("%d photos of 24 MP (%.1f MB each) and of 0.4 MP (%.0f KB each) made in %.1f s\n",
+        kCount,
+        QFileInfo(camera.first()).size() / 1e6,
+        QFileInfo(small.first()).size() / 1e3,
+        clock.elapsed() / 1000.0);
+
+    const int W = viewer::pageContentWidth(kView.width() * 15);
+    struct Layout {
+        int mode;
+        int visible; // pictures of the first screen
+        int edge; // the size of their scaled decode
+    };
+    for (const Layout layout : { Layout { 3, 16, 256 }, Layout { 0, 1, 1024 } }) {
+        std::printf("layout %d (%d x %d view, page width %d):\n", layout.mode, kView.width(), kView.height(), W);
+        const double floorMs = decodeFloorMs(camera, layout.visible, layout.edge);
+        std::printf("  decode floor: %d pictures of the first screen, scaled to %d, %d threads: %.0f ms\n",
+            layout.visible,
+            layout.edge,
+            QThread::idealThreadCount(),
+            floorMs);
+        const QString cameraPage = writePage(folder + QStringLiteral("/camera"), camera, layout.mode);
+        const QString smallPage = writePage(folder + QStringLiteral("/small"), small, layout.mode);
+        const QString cache = folder + QStringLiteral("/cache-%1").arg(layout.mode);
+        QDir(cache).removeRecursively();
+        const Run smallRun = measure(smallPage, false, folder + QStringLiteral("/cache-small"), layout.visible);
+        print("200 KB photos (reference)", smallRun, floorMs, smallRun.peakMb);
+        print("originals (before)", measure(cameraPage, false, cache, layout.visible), floorMs, smallRun.peakMb);
+        print("scaled, cold cache", measure(cameraPage, true, cache, layout.visible), floorMs, smallRun.peakMb);
+        print("scaled, warm cache", measure(cameraPage, true, cache, layout.visible), floorMs, smallRun.peakMb);
+    }
+    return 0;
+}

@@ -1,0 +1,233 @@
+#include "viewer/ui/ScaledPictureRoute.h"
+
+#include "tests/TestSupport.h"
+#include "tests/viewer/ui/ViewerUnderTest.h"
+#include "viewer/ThumbnailPageBuilder.h"
+#include "viewer/thumbs/ThumbnailCache.h"
+#include "viewer/ui/FormPicture.h"
+#include "web/ui/Profile.h"
+#include "web/ui/SilentPage.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using viewer::thumbs::ThumbSize;
+
+struct Viewer : velmora::test::ViewerUnderTest {
+    explicit Viewer(const QString &folder)
+        : ViewerUnderTest(folder)
+    {
+    }
+
+    QVariant evaluate(const QString &script) { return velmora::test::runScript(form->Web, script); }
+
+    bool waitForPictures()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 30000) {
+            if (evaluate(QStringLiteral("location.protocol == 'file:' && document.readyState == 'complete'"
+                                        " && Array.from(document.images).every(i => i.complete)"))
+                    .toBool())
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
+    void reloadAfter(const std::function<void()> &command)
+    {
+        QSignalSpy loaded(form->Web->page(), &QWebEnginePage::loadFinished);
+        command();
+        loaded.wait(20000);
+        ASSERT_TRUE(waitForPictures());
+    }
+
+    // For each picture: drawn width, height, natural width, natural height.
+    QStringList sizes()
+    {
+        return evaluate(QStringLiteral("Array.from(document.images).map(i => [i.width, i.height, i.naturalWidth, "
+                                       "i.naturalHeight].join('x')).join(' ')"))
+            .toString()
+            .split(QLatin1Char(' '));
+    }
+};
+
+// The same page file shown by a plain page that hands the engine the original files.
+QStringList sizesWithOriginals(const QString &pageFile, int width)
+{
+    QWebEngineView view;
+    auto *page = new web::SilentPage(web::programProfile(), &view);
+    view.setPage(page);
+    view.resize(width, 600);
+    view.show();
+    QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
+    view.setUrl(QUrl::fromLocalFile(pageFile));
+    loaded.wait(20000);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 30000
+        && !velmora::test::runScript(&view, QStringLiteral("Array.from(document.images).every(i => i.complete)"))
+                .toBool())
+        QTest::qWait(20);
+    return velmora::test::runScript(&view,
+        QStringLiteral("Array.from(document.images).map(i => [i.width, i.height, i.naturalWidth, "
+                       "i.naturalHeight].join('x')).join(' ')"))
+        .toString()
+        .split(QLatin1Char(' '));
+}
+
+QImage photo(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(40, 90, 160));
+    for (int y = 0; y < height; y += 50)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(230, 200, 20));
+    return image;
+}
+
+class ScaledPictureRoute : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        // Names sort in this order on the page.
+        ASSERT_TRUE(photo(6000, 4000).save(dir.filePath(QStringLiteral("a-camera.jpg")), "JPEG", 80));
+        ASSERT_TRUE(photo(1200, 1800).save(dir.filePath(QStringLiteral("b-upright.jpg")), "JPEG", 80));
+        ASSERT_TRUE(photo(40, 30).save(dir.filePath(QStringLiteral("c-small.png")), "PNG"));
+        QFile text(dir.filePath(QStringLiteral("d-broken.jpg")));
+        ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+        text.write("not a picture");
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOriginalNames)
+{
+    Viewer v(dir.path());
+    ASSERT_TRUE(v.waitForPictures());
+    for (int i = 0; i < 3; ++i)
+        v.reloadAfter([&] { v.form->Command7->click(); });
+    ASSERT_EQ(v.form->LayoutMode, 3);
+
+    const QStringList sizes = v.sizes();
+    ASSERT_EQ(sizes.size(), 4);
+    const int drawn = sizes[0].section(u'x', 0, 0).toInt();
+    EXPECT_GT(drawn, 200);
+    // The camera photo comes as a copy no smaller than drawn and at most x-large.
+    const int served = sizes[0].section(u'x', 2, 2).toInt();
+    EXPECT_GE(served, drawn);
+    EXPECT_LE(served, 512);
+    // The upright one is drawn as wide but twice as tall: it needs the next size up.
+    EXPECT_GE(sizes[1].section(u'x', 2, 2).toInt(), drawn);
+    EXPECT_LT(sizes[1].section(u'x', 2, 2).toInt(), 1200);
+    // The small picture is its original, the broken file stays broken.
+    EXPECT_EQ(sizes[2].section(u'x', 2, 3), QStringLiteral("40x30"));
+    EXPECT_EQ(sizes[3].section(u'x', 2, 3), QStringLiteral("0x0"));
+
+    // Drawn width and height are those of the originals.
+    const QStringList originals = sizesWithOriginals(viewer::thumbnailPageFilePath(), v.form->Web->width());
+    ASSERT_EQ(originals.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(sizes[i].section(u'x', 0, 1), originals[i].section(u'x', 0, 1)) << i;
+
+    // The page still names the original files.
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.images[0].src")).toString(),
+        QUrl::fromLocalFile(dir.filePath(QStringLiteral("a-camera.jpg"))).toString());
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.links[0].href")).toString(),
+        QUrl::fromLocalFile(dir.filePath(QStringLiteral("a-camera.jpg"))).toString());
+
+    // Hovering and clicking the scaled picture give the original file.
+    const QString original = QUrl::fromLocalFile(dir.filePath(QStringLiteral("a-camera.jpg"))).toString();
+    const QVariantList box = v.evaluate(QStringLiteral("(function(){var r=document.images[0].getBoundingClientRect();"
+                                                       "return [r.left+r.width/2, r.top+r.height/2];})()"))
+                                 .toList();
+    ASSERT_EQ(box.size(), 2);
+    QWidget *target = v.form->Web->focusProxy() ? v.form->Web->focusProxy() : v.form->Web;
+    const QPoint centre(box[0].toInt(), box[1].toInt());
+    QTest::mouseMove(target, centre - QPoint(3, 3));
+    QTest::mouseMove(target, centre);
+    QElapsedTimer clock;
+    clock.start();
+    while (v.form->WebFilePath.isEmpty() && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(v.form->WebFilePath, original);
+    velmora::test::clearSimulatedDesktopEffects();
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, centre);
+    clock.restart();
+    while (velmora::test::simulatedDesktopEffects().isEmpty() && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { QStringLiteral("openWithDesktop\t") + original });
+
+    // What was made went into the shared cache as a valid entry.
+    const auto source = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("a-camera.jpg")));
+    ASSERT_TRUE(source);
+    const viewer::thumbs::ThumbnailCache cache;
+    EXPECT_TRUE(cache.lookupAtLeast(*source, ThumbSize::Large));
+    const auto broken = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("d-broken.jpg")));
+    EXPECT_FALSE(cache.lookupAtLeast(*broken, ThumbSize::Normal));
+}
+
+TEST_F(ScaledPictureRoute, AnotherProgramsEntryIsUsedAndATouchedFileGetsAFreshCopy)
+{
+    const QString camera = dir.filePath(QStringLiteral("a-camera.jpg"));
+    const viewer::thumbs::ThumbnailCache cache;
+    // Another program's x-large entry, recognisable by its colour and size.
+    auto source = viewer::thumbs::describeSource(camera);
+    ASSERT_TRUE(source);
+    QImage other(510, 340, QImage::Format_RGB32);
+    other.fill(Qt::red);
+    for (ThumbSize size : { ThumbSize::Large, ThumbSize::XLarge })
+        ASSERT_TRUE(
+            cache.store(*source, size, other.scaled(QSize(viewer::thumbs::edgeOf(size), 340), Qt::KeepAspectRatio)));
+
+    Viewer v(dir.path());
+    ASSERT_TRUE(v.waitForPictures());
+    for (int i = 0; i < 3; ++i)
+        v.reloadAfter([&] { v.form->Command7->click(); });
+    const QString firstPixel = QStringLiteral(
+        "(() => { const c = document.createElement('canvas'); const i = document.images[0];"
+        " c.width = i.naturalWidth; c.height = i.naturalHeight; const g = c.getContext('2d');"
+        " g.drawImage(i, 0, 0); return Array.from(g.getImageData(5, 5, 1, 1).data).slice(0, 3).join(','); })()");
+    EXPECT_EQ(v.evaluate(firstPixel).toString(), QStringLiteral("255,0,0"));
+
+    QFile file(camera);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    file.close();
+    v.reloadAfter([&] { v.form->Command2->click(); });
+    const QString pixel = v.evaluate(firstPixel).toString();
+    EXPECT_NE(pixel, QStringLiteral("255,0,0"));
+    const auto touched = viewer::thumbs::describeSource(camera);
+    EXPECT_TRUE(cache.lookupAtLeast(*touched, ThumbSize::Large));
+}
+
+TEST(ScaledPictureUrl, RoundTripsEveryName)
+{
+    for (const QString &path :
+        { QStringLiteral("/a/b c.jpg"), QStringLiteral("/x/%23#?.jpg"), QString::fromUtf8("/图片/照片.jpg") }) {
+        QString back;
+        int width = 0;
+        ASSERT_TRUE(viewer::parsePictureSchemeUrl(viewer::pictureSchemeUrl(path, 257), &back, &width));
+        EXPECT_EQ(back, path);
+        EXPECT_EQ(width, 257);
+    }
+}
+
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ThumbnailCache.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace viewer::thumbs {
+
+// What a picture request is answered with.
+struct ServedPicture {
+    enum class Kind { ScaledCopy, Original, Refused };
+    Kind kind = Kind::Refused;
+    QByteArray bytes;
+    QByteArray mimeType;
+    std::optional<ThumbSize> size; // the cache size of a scaled copy
+    bool fromCache = false; // a valid entry was found (made by this program or another)
+};
+
+// The picture at path for a place drawing it drawnWidth device pixels wide (0: at its natural
+// size, so always the original): the cache's entry of
+// the smallest size at least that wide (made, and written back, when the cache has none valid),
+// or the original file's bytes where even the largest size is too small or the picture is no
+// larger than the copy would be. Pictures stating more than kMaxDecodedPixels, unreadable files
+// and pictures that cannot be decoded are refused (a failure entry records the last). Blocking:
+// runs in a worker thread.
+ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int drawnWidth);
+
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace viewer::thumbs {
+
+// Pictures whose header states more pixels than this are not decoded at all.
+inline constexpr qint64 kMaxDecodedPixels = 100'000'000;
+
+struct DecodeResult {
+    enum class Status { Ok, Unreadable, TooLarge, Failed };
+    Status status = Status::Unreadable;
+    QImage image; // the scaled picture, turned upright as its EXIF orientation says
+    QSize originalSize; // upright size the header states
+};
+
+// Decodes the picture at path scaled so that its longer edge is at most maxEdge (never enlarged),
+// through the reader's scaled decode (a JPEG is decoded at 1/2, 1/4 or 1/8 by the codec itself).
+// The header is read first: a picture that states more than kMaxDecodedPixels, or no size, is
+// refused without decoding, so a forged header never leads to a large allocation. Safe to call
+// from any thread.
+DecodeResult decodeScaled(const QString &path, int maxEdge);
+
+// The size a picture of size original gets when its longer edge is brought to at most maxEdge,
+// keeping its aspect ratio (each side at least 1). original itself when it already fits.
+QSize fitWithin(QSize original, int maxEdge);
+
+}
