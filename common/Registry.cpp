@@ -237,8 +237,15 @@ namespace {
                     if (journal.step() == SQLITE_ROW)
                         mode = journal.text(0);
                 }
-                if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 && !exec("PRAGMA journal_mode=WAL"))
-                    return fail(error);
+                // Two processes opening a new hive at once both ask for the switch; SQLite answers
+                // one of them "busy" at once rather than let them wait on each other. The mode is
+                // kept in the file, so the other's switch serves both.
+                if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 && !exec("PRAGMA journal_mode=WAL")) {
+                    const int code = m_failure.code & 0xff;
+                    if (code != SQLITE_BUSY && code != SQLITE_LOCKED)
+                        return fail(error);
+                    m_failure = {};
+                }
             }
             if (!complete) {
                 const bool created = transaction([this] {
