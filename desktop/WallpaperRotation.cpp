@@ -111,9 +111,9 @@ QByteArray encodeBmp24(const QImage &image)
         const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y));
         uchar *row = out + kHeaderBytes + rowBytes * (height - 1 - y);
         for (int x = 0; x < width; ++x) {
-            row[3 * x] = uchar(qBlue(line[x]));
-            row[3 * x + 1] = uchar(qGreen(line[x]));
-            row[3 * x + 2] = uchar(qRed(line[x]));
+            row[3 * std::ptrdiff_t(x)] = uchar(qBlue(line[x]));
+            row[3 * std::ptrdiff_t(x) + 1] = uchar(qGreen(line[x]));
+            row[3 * std::ptrdiff_t(x) + 2] = uchar(qRed(line[x]));
         }
     }
     return bytes;

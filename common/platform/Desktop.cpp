@@ -30,9 +30,9 @@ namespace {
     // How long a D-Bus service may take to answer before the call counts as failed.
     constexpr int kDbusTimeoutMs = 3000;
     // The most of a tool's answer that is kept; only whole lines of a longer answer are used.
-    constexpr qsizetype kToolOutputLimit = 256 * 1024;
+    constexpr qsizetype kToolOutputLimit = qsizetype(256) * 1024;
     // The most of a desktop's settings file that is read.
-    constexpr qint64 kSettingsFileLimit = 4 * 1024 * 1024;
+    constexpr qint64 kSettingsFileLimit = qint64(4) * 1024 * 1024;
 
     using Answer = std::function<void(QString path)>;
 

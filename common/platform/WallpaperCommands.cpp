@@ -282,7 +282,7 @@ QString wallpaperFromPlasmaConfig(const QString &text)
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0 || line.left(equals).trimmed() != QLatin1String("Image"))
             continue;
-        const QString picture = localPicture(unescapeConfigValue(line.mid(equals + 1).trimmed()));
+        QString picture = localPicture(unescapeConfigValue(line.mid(equals + 1).trimmed()));
         if (!picture.isEmpty())
             return picture;
     }

@@ -28,7 +28,7 @@ namespace {
     {
         QFile file(path);
         // A thumbnail page is small; anything far larger is not one to read for widths.
-        if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
+        if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(64) * 1024 * 1024)
             return {};
         QStringDecoder decoder(QStringDecoder::System);
         return decoder.decode(file.readAll());

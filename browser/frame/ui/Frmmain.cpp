@@ -513,7 +513,7 @@ page::FormWeb *Frmmain::openPageWindow(int slot, const QString &intoUrl, bool sa
     return page;
 }
 
-page::FormWeb *Frmmain::LoadNewForm(QString address, bool generatedPage)
+page::FormWeb *Frmmain::LoadNewForm(const QString &address, bool generatedPage)
 {
     Chk->setChecked(false);
     const TabOpen open = m_tabs.openTab(address == QLatin1String("about:blank"), m_values.browser.BackgroundTabs);

@@ -83,7 +83,7 @@ public:
 
     // Opens an address in a new tab; answers its page window, nullptr when refused.
     // `generatedPage`: the address is a page the program wrote from web text (the history page).
-    page::FormWeb *LoadNewForm(QString address, bool generatedPage = false);
+    page::FormWeb *LoadNewForm(const QString &address, bool generatedPage = false);
     void PaiLie();
     void DelLine();
     // "关闭当前网页": closes the active tab.

@@ -50,7 +50,7 @@ namespace {
     // The document's own title: the engine reports the address as the title of a page without one.
     QString documentTitle(const QWebEnginePage *page)
     {
-        const QString title = page->title();
+        QString title = page->title();
         const QUrl url = page->url();
         // The engine names an untitled page by its address, or a local file by its name.
         if (title == url.toString() || title == url.toDisplayString()
