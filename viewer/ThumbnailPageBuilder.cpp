@@ -37,27 +37,7 @@ namespace {
 
     QString escapeHtml(const QString &text)
     {
-        QString out;
-        out.reserve(text.size());
-        for (const QChar c : text) {
-            switch (c.unicode()) {
-            case '&':
-                out += QLatin1String("&amp;");
-                break;
-            case '<':
-                out += QLatin1String("&lt;");
-                break;
-            case '>':
-                out += QLatin1String("&gt;");
-                break;
-            case '"':
-                out += QLatin1String("&quot;");
-                break;
-            default:
-                out += c;
-            }
-        }
-        return out;
+        return text.toHtmlEscaped();
     }
 
     // A name as the value of an unquoted attribute (the title): besides & < > ", everything that

@@ -63,27 +63,7 @@ QString leftCharacters(const QString &text, int count)
 
 QString escapeHtml(const QString &text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return text.toHtmlEscaped();
 }
 
 QString visitTimeText(const QDateTime &when, const QLocale &locale)
