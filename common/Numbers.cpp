@@ -56,4 +56,9 @@ int rangeRuleFromText(QStringView text)
     return pageRangeRule(roundHalfEven(leadingNumber(text)));
 }
 
+int twipsToPixels(int twips)
+{
+    return int(roundHalfEven(twips / 15.0));
+}
+
 }

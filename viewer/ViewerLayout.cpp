@@ -47,7 +47,7 @@ void ViewerLayout::releaseSplitter()
 
 int ViewerLayout::toPixels(int twips)
 {
-    return int(common::roundHalfEven(twips / 15.0));
+    return common::twipsToPixels(twips);
 }
 
 }

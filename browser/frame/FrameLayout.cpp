@@ -29,7 +29,7 @@ void FrameLayout::toggleTopBar()
 
 int FrameLayout::toPixels(int twips)
 {
-    return int(common::roundHalfEven(twips / 15.0));
+    return common::twipsToPixels(twips);
 }
 
 TabStripGeometry PaiLie(int innerWidth, int tabCount)

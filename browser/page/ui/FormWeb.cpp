@@ -4,6 +4,7 @@
 #include "browser/frame/ClosedPages.h"
 #include "browser/page/SearchSites.h"
 #include "browser/page/ui/PageHost.h"
+#include "common/Numbers.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
 #include "common/platform/Desktop.h"
@@ -33,7 +34,7 @@ namespace {
 
     int px(int twips)
     {
-        return int(qRound(twips / 15.0));
+        return common::twipsToPixels(twips);
     }
 
     // Where the window waits until the frame moves it into place.
