@@ -33,28 +33,12 @@ struct Viewer : velmora::test::ViewerUnderTest {
     {
     }
 
-    QVariant evaluate(const QString &script) { return velmora::test::runScript(form->Web, script); }
-
-    bool waitForPictures()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 30000) {
-            if (evaluate(QStringLiteral("location.protocol == 'file:' && document.readyState == 'complete'"
-                                        " && Array.from(document.images).every(i => i.complete)"))
-                    .toBool())
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
-
     void reloadAfter(const std::function<void()> &command)
     {
         QSignalSpy loaded(form->Web->page(), &QWebEnginePage::loadFinished);
         command();
         loaded.wait(20000);
-        ASSERT_TRUE(waitForPictures());
+        ASSERT_TRUE(waitForPictures(30000));
     }
 
     // For each picture: drawn width, height, natural width, natural height.
@@ -121,7 +105,7 @@ protected:
 TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOriginalNames)
 {
     Viewer v(dir.path());
-    ASSERT_TRUE(v.waitForPictures());
+    ASSERT_TRUE(v.waitForPictures(30000));
     for (int i = 0; i < 3; ++i)
         v.reloadAfter([&] { v.form->Command7->click(); });
     ASSERT_EQ(v.form->LayoutMode, 3);
@@ -198,7 +182,7 @@ TEST_F(ScaledPictureRoute, AnotherProgramsEntryIsUsedAndATouchedFileGetsAFreshCo
             cache.store(*source, size, other.scaled(QSize(viewer::thumbs::edgeOf(size), 340), Qt::KeepAspectRatio)));
 
     Viewer v(dir.path());
-    ASSERT_TRUE(v.waitForPictures());
+    ASSERT_TRUE(v.waitForPictures(30000));
     for (int i = 0; i < 3; ++i)
         v.reloadAfter([&] { v.form->Command7->click(); });
     const QString firstPixel = QStringLiteral(

@@ -22,23 +22,6 @@ struct ShownFolder : velmora::test::ViewerUnderTest {
         : ViewerUnderTest(folder)
     {
     }
-
-    QVariant evaluate(const QString &script) { return velmora::test::runScript(form->Web, script); }
-
-    // Waits until the page file shows with every picture either loaded or broken.
-    bool waitForPictures()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 20000) {
-            if (evaluate(QStringLiteral("location.protocol == 'file:' && document.readyState == 'complete'"
-                                        " && Array.from(document.images).every(i => i.complete)"))
-                    .toBool())
-                return true;
-            QTest::qWait(20);
-        }
-        return false;
-    }
 };
 
 void makePicture(const QString &path, QSize size)

@@ -52,8 +52,6 @@ struct Viewer : velmora::test::ViewerUnderTest {
         return false;
     }
 
-    QVariant evaluate(const QString &script) { return velmora::test::runScript(form->Web, script); }
-
     // Waits until the view shows the page file again after a command rebuilt it.
     void reloadAfter(const std::function<void()> &command)
     {

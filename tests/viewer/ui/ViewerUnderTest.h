@@ -61,6 +61,24 @@ struct ViewerUnderTest : ServicesUnderTest {
         qApp->removeEventFilter(pump.get());
     }
 
+    // Runs a script in the viewer's page (in the application world) and waits for its result.
+    QVariant evaluate(const QString &script) { return runScript(form->Web, script); }
+
+    // Waits until the page file shows with every picture either loaded or broken.
+    bool waitForPictures(int timeoutMs = 20000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs) {
+            if (evaluate(QStringLiteral("location.protocol == 'file:' && document.readyState == 'complete'"
+                                        " && Array.from(document.images).every(i => i.complete)"))
+                    .toBool())
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    }
+
     viewer::ViewerState viewerState;
     std::unique_ptr<sys::MessagePump> pump;
     std::unique_ptr<viewer::FormPicture> form;
