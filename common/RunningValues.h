@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/PictureList.h"
 #include "common/SettingsKeys.h"
 
 #include <QString>
@@ -7,14 +8,17 @@
 namespace common {
 
 // The values several windows share while the program runs: the data and download folders made
-// at start-up, and the options in use. The options dialogs update them when confirmed; every
-// window reads them from here rather than from the settings store.
+// at start-up, the options in use, and the pictures the harvester listed last. The options
+// dialogs update the options when confirmed; every window reads them from here rather than from
+// the settings store.
 struct RunningValues {
     // Folder texts end with "/".
     QString DataFolder;
     QString DownloadFolder;
     ViewerSettings viewer;
     BrowserSettings browser;
+    // The pictures the harvester listed last (the gallery, the details window).
+    PictureList pictures;
 };
 
 }
