@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <httplib.h>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,6 +33,7 @@ inline std::string bodyOf(size_t size)
 //   /tofile        a redirect to a file: address    /hop?n=N   a redirect to /body?n=N
 //   /stall         headers, then nothing until the server stops
 //   /gbk           a page in GBK
+//   /files/...     what serve() put there
 class DownloadServer {
 public:
     DownloadServer()
@@ -83,6 +85,15 @@ public:
             // "中文" in GBK, which is not UTF-8.
             response.set_content("<p>\xd6\xd0\xce\xc4</p>", "text/html");
         });
+        m_server.Get(R"(/files/.*)", [this](const httplib::Request &request, httplib::Response &response) {
+            std::lock_guard lock(m_mutex);
+            const auto file = m_files.find(request.path);
+            if (file == m_files.end()) {
+                response.status = 404;
+                return;
+            }
+            response.set_content(file->second.first, file->second.second.c_str());
+        });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
     }
@@ -103,7 +114,12 @@ public:
     {
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(pathAndQuery);
     }
-    httplib::Server &server() { return m_server; }
+    // Serves body at "/files/" + name.
+    void serve(const std::string &name, std::string body, const std::string &type)
+    {
+        std::lock_guard lock(m_mutex);
+        m_files["/files/" + name] = { std::move(body), type };
+    }
 
 private:
     static size_t sizeOf(const httplib::Request &request)
@@ -117,6 +133,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_stopped;
     bool m_stopping = false;
+    std::map<std::string, std::pair<std::string, std::string>> m_files;
 };
 
 }

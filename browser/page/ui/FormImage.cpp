@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QUrl>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace browser::page {
@@ -97,6 +98,9 @@ void FormImage::createControls()
     // The page shows an address a web server chose: no page scripts, no reach to local files.
     m_page = new web::SilentPage(&m_services.webProfile, Web);
     web::applyGeneratedPagePolicy(m_page, web::generatedPagePolicy(web::PageText::FromWeb));
+    // The picture itself is on a web server: a local page reaches web addresses only when allowed.
+    // With page scripts off, the picture element is all that asks for one.
+    m_page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     Web->setPage(m_page);
     Web->setContextMenuPolicy(Qt::NoContextMenu);
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { DownloadComplete(); });
