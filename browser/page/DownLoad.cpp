@@ -201,6 +201,7 @@ void DownLoad::Execute()
     m_headersRead = false;
     m_headerLines = HeaderBlockBuilder();
     m_headersComplete = false;
+    m_status = 0;
     m_total = 0;
     m_reported = -1;
     m_tooLarge = false;
@@ -397,6 +398,7 @@ void DownLoad::afterRound()
         m_headers = m_headerLines.block();
         m_headerLength = int(m_headers.size());
         m_headersRead = !m_headers.isEmpty();
+        m_status = m_headerLines.statusCode();
         emit executed(true);
         if (!stillOn())
             return;

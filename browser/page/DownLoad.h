@@ -76,6 +76,8 @@ public:
     const QByteArray &body() const { return m_body; }
     // Bytes of the body received so far.
     qint64 total() const { return m_total; }
+    // The status code of the response whose headers were read (200, 404, ...); 0 before.
+    int statusCode() const { return m_stage == Stage::Connecting ? 0 : m_status; }
 
     // The messages of ErrMassage().
     static QString noConnectionMessage() { return QStringLiteral("无法创建连接"); }
@@ -134,6 +136,7 @@ private:
     bool m_doneWhilePaused = false;
     bool m_paused = false;
     bool m_headersComplete = false;
+    int m_status = 0;
     // Counts Execute and Cancel calls, so steps queued for an older transfer do nothing.
     quint64 m_generation = 0;
     QByteArray m_body;

@@ -10,7 +10,9 @@ namespace browser::page {
 namespace {
 
     // Starts a DownLoad owned by context; finish(ok, loader) runs once, then the loader goes.
+    // acceptErrorPages: a body that comes with an error status (404, 500, ...) counts too.
     void runDownLoad(QObject *context,
+        bool acceptErrorPages,
         const std::function<void(DownLoad &)> &setUp,
         std::function<void(bool ok, DownLoad &loader)> finish)
     {
@@ -26,9 +28,15 @@ namespace {
             loader->deleteLater();
         };
         // A failure to start is told by ErrMassage, which comes before executed(false).
-        QObject::connect(loader, &DownLoad::executed, loader, [loader](bool ok) {
-            if (ok)
-                loader->StartDownLoad();
+        QObject::connect(loader, &DownLoad::executed, loader, [loader, end, acceptErrorPages](bool ok) {
+            if (!ok)
+                return;
+            if (!acceptErrorPages && loader->statusCode() >= 400) {
+                loader->Cancel();
+                end(false);
+                return;
+            }
+            loader->StartDownLoad();
         });
         QObject::connect(loader, &DownLoad::ErrMassage, loader, [end] { end(false); });
         QObject::connect(loader, &DownLoad::DownLoadOver, loader, [end] { end(true); });
@@ -46,6 +54,7 @@ void fetchToFile(const QString &url,
 {
     runDownLoad(
         context,
+        false,
         [&](DownLoad &loader) {
             loader.URL(url);
             loader.SaveFile(file);
@@ -62,6 +71,7 @@ void HtmlStr(const QString &url, QObject *context, std::function<void(const QStr
 {
     runDownLoad(
         context,
+        true,
         [&](DownLoad &loader) {
             loader.URL(url);
             loader.keepInMemory(true);

@@ -10,7 +10,8 @@ namespace browser::page {
 
 // Fetches url into file with a DownLoad (see DownLoad.h for the safety rules): the file appears
 // whole or not at all. maxBytes limits the body (DownLoad::kPictureByteLimit for pictures, a
-// negative value for none). With replaceExisting false an existing file is never replaced, and
+// negative value for none). An answer with an error status (404, 500, ...) is a failure and
+// writes nothing. With replaceExisting false an existing file is never replaced, and
 // the fetch then fails. done(ok) is called once, from the event loop, unless context is
 // destroyed first, which also ends the transfer.
 void fetchToFile(const QString &url,

@@ -333,6 +333,12 @@ TEST_F(DownLoadTest, FetchToFileTellsTheOutcome)
             false,
             QByteArray::fromStdString(bodyOf(50)) },
         { "replaced", server.url(QStringLiteral("/body?n=20")), -1, true, true, QByteArray::fromStdString(bodyOf(20)) },
+        { "an error page is not the file",
+            server.url(QStringLiteral("/files/missing.jpg")),
+            -1,
+            true,
+            false,
+            QByteArray::fromStdString(bodyOf(20)) },
         { "no server",
             QStringLiteral("http://127.0.0.1:%1/x").arg(closedPort()),
             -1,
@@ -361,6 +367,8 @@ TEST_F(DownLoadTest, HtmlStrDecodesThePageOrGivesNothing)
     const Case cases[] = {
         { server.url(QStringLiteral("/gbk")), QStringLiteral("<p>中文</p>") },
         { server.url(QStringLiteral("/mixed")), QStringLiteral("ok") },
+        // The program's own agent, and every request goes past caches to the server.
+        { server.url(QStringLiteral("/echo")), QStringLiteral("Fetchr|no-cache|no-cache") },
         { QStringLiteral("http://127.0.0.1:%1/").arg(closedPort()), QString() },
         { QStringLiteral("file:///etc/hostname"), QString() },
     };
@@ -369,6 +377,36 @@ TEST_F(DownLoadTest, HtmlStrDecodesThePageOrGivesNothing)
             [&](std::function<void(QString)> done) { HtmlStr(c.url, &context, std::move(done)); });
         EXPECT_EQ(text, c.text) << c.url.toStdString();
     }
+}
+
+TEST_F(DownLoadTest, EventsComeFromTheEventLoopNotFromTheCall)
+{
+    DownLoad loader;
+    QStringList events;
+    QObject::connect(&loader, &DownLoad::ErrMassage, [&](const QString &message) { events << message; });
+    QObject::connect(&loader, &DownLoad::executed, [&](bool ok) { events << QString::number(ok); });
+    loader.URL(QStringLiteral("gopher://127.0.0.1/x"));
+    loader.Execute();
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_TRUE(loader.isActive());
+    QEventLoop loop;
+    QObject::connect(&loader, &DownLoad::executed, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(events, (QStringList { DownLoad::noServerMessage(), QStringLiteral("0") }));
+    // Before the headers the body cannot start; an inactive object cancels and refuses.
+    EXPECT_FALSE(loader.StartDownLoad());
+    EXPECT_EQ(loader.GetHeader(QString()), QStringLiteral("0"));
+}
+
+TEST_F(DownLoadTest, StatusOfTheResponseRead)
+{
+    DownLoad loader;
+    int status = -1;
+    QObject::connect(&loader, &DownLoad::executed, [&] { status = loader.statusCode(); });
+    runDownload(loader, server.url(QStringLiteral("/files/none")), target());
+    EXPECT_EQ(status, 404);
+    runDownload(loader, server.url(QStringLiteral("/hop?n=1")), target());
+    EXPECT_EQ(status, 200);
 }
 
 TEST_F(DownLoadTest, NoCallbackAfterTheContextIsGone)

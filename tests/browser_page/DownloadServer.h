@@ -33,7 +33,8 @@ inline std::string bodyOf(size_t size)
 //   /tofile        a redirect to a file: address    /hop?n=N   a redirect to /body?n=N
 //   /stall         headers, then nothing until the server stops
 //   /gbk           a page in GBK
-//   /files/...     what serve() put there
+//   /files/...     what serve() put there; 404 for anything else
+//   /echo          the request's User-Agent, Cache-Control and Pragma, separated by "|"
 class DownloadServer {
 public:
     DownloadServer()
@@ -93,6 +94,11 @@ public:
                 return;
             }
             response.set_content(file->second.first, file->second.second.c_str());
+        });
+        m_server.Get("/echo", [](const httplib::Request &request, httplib::Response &response) {
+            response.set_content(request.get_header_value("User-Agent") + "|"
+                    + request.get_header_value("Cache-Control") + "|" + request.get_header_value("Pragma"),
+                "text/plain");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
