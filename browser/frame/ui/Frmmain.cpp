@@ -5,6 +5,7 @@
 #include "browser/frame/FrameSettings.h"
 #include "browser/frame/History.h"
 #include "browser/page/SearchSites.h"
+#include "browser/page/ui/FormDownload.h"
 #include "browser/page/ui/FormWeb.h"
 #include "common/Captions.h"
 #include "common/Paths.h"
@@ -106,6 +107,7 @@ namespace {
             add(u"查看(&V)", u"缓慢向下滚动", [](F &f) { f.slowScrollClick(1); });
             add(u"查看(&V)", u"全屏显示", [](F &f) { f.fullScreen(); });
             add(u"工具(&T)", u"网站访问历史(&H)", [](F &f) { f.openHistoryPage(); });
+            add(u"工具(&T)", u"下载网络文件", [](F &f) { page::FormDownload::open(f.services().desktop, &f); });
             add(u"历史(&L)", u"清除历史记录(&C)", [](F &f) { f.clearClosedPages(); });
             return c;
         }();

@@ -47,6 +47,7 @@ public:
     ~Frmmain() override;
 
     bool WebFocus = false;
+    const common::Services &services() const { return m_services; }
     // The frame was asked to close (it goes once its events are done).
     bool isClosing() const { return m_closing; }
 
