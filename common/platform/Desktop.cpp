@@ -255,6 +255,11 @@ namespace {
             if (QClipboard *clipboard = QGuiApplication::clipboard())
                 clipboard->setText(text);
         }
+        QString clipboardText() const override
+        {
+            const QClipboard *clipboard = QGuiApplication::clipboard();
+            return clipboard ? clipboard->text() : QString();
+        }
 
         void setClipboardImage(const QImage &image) override
         {
@@ -463,7 +468,12 @@ namespace {
         bool powerOff(Done done) override { return record({ QStringLiteral("powerOff") }, std::move(done)); }
         bool monitorOff(Done done) override { return record({ QStringLiteral("monitorOff") }, std::move(done)); }
         bool toggleMute(Done done) override { return record({ QStringLiteral("toggleMute") }, std::move(done)); }
-        void setClipboardText(const QString &text) override { record({ QStringLiteral("setClipboardText"), text }); }
+        void setClipboardText(const QString &text) override
+        {
+            m_clipboard = text;
+            record({ QStringLiteral("setClipboardText"), text });
+        }
+        QString clipboardText() const override { return m_clipboard; }
         void setClipboardImage(const QImage &image) override
         {
             record({ QStringLiteral("setClipboardImage"),
@@ -494,6 +504,7 @@ namespace {
         }
 
         QString m_logPath;
+        QString m_clipboard;
         QObject m_context;
     };
 

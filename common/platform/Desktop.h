@@ -56,6 +56,8 @@ public:
     virtual bool monitorOff(Done done = {}) = 0;
     virtual bool toggleMute(Done done = {}) = 0;
     virtual void setClipboardText(const QString &text) = 0;
+    // The clipboard's text; the recorder answers the text last put on the clipboard through it.
+    virtual QString clipboardText() const = 0;
     virtual void setClipboardImage(const QImage &image) = 0;
     // Writes one of the files through which the desktop offers the program (an application
     // entry, a file-manager service menu, a desktop shortcut), creating its folder. The file is
