@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
@@ -58,9 +59,32 @@ FindBar::FindBar(QWidget *parent)
 
 void FindBar::open(QWebEnginePage *page)
 {
-    if (m_page && m_page != page)
-        m_page->findText(QString());
-    m_page = page;
+    if (m_page != page) {
+        if (m_page) {
+            m_word.clear();
+            m_page->findText(QString());
+            disconnect(m_page, &QWebEnginePage::findTextFinished, this, nullptr);
+        }
+        m_page = page;
+        // The engine reports the final count of every search here.
+        if (m_page)
+            connect(m_page, &QWebEnginePage::findTextFinished, this, [this](const QWebEngineFindTextResult &result) {
+                // The engine answers the first search of a page with no matches at times: a search
+                // that found nothing is asked once more before the bar says so.
+                if (result.numberOfMatches() == 0 && !m_repeated && !m_word.isEmpty()) {
+                    m_repeated = true;
+                    QTimer::singleShot(0, this, [this] {
+                        if (m_page && !m_word.isEmpty())
+                            m_page->findText(m_word, m_flags);
+                    });
+                    return;
+                }
+                m_active = result.activeMatch();
+                m_matches = result.numberOfMatches();
+                m_count->setText(findCountText(m_edit->text(), m_active, m_matches));
+                emit searched();
+            });
+    }
     adjustSize();
     show();
     raise();
@@ -70,6 +94,7 @@ void FindBar::open(QWebEnginePage *page)
 
 void FindBar::closeBar()
 {
+    m_word.clear();
     if (m_page)
         m_page->findText(QString());
     m_active = 0;
@@ -96,17 +121,19 @@ void FindBar::find(bool backward)
         emit searched();
         return;
     }
-    const QPointer<FindBar> self(this);
-    m_page->findText(word,
-        backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
-        [self, word](const QWebEngineFindTextResult &result) {
-            if (!self)
-                return;
-            self->m_active = result.activeMatch();
-            self->m_matches = result.numberOfMatches();
-            self->m_count->setText(findCountText(word, self->m_active, self->m_matches));
-            emit self->searched();
-        });
+    if (word.isEmpty()) {
+        m_word.clear();
+        m_page->findText(QString());
+        m_active = 0;
+        m_matches = 0;
+        m_count->clear();
+        emit searched();
+        return;
+    }
+    m_word = word;
+    m_flags = backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags();
+    m_repeated = false;
+    m_page->findText(word, m_flags);
 }
 
 bool FindBar::eventFilter(QObject *watched, QEvent *event)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QPointer>
+#include <QWebEnginePage>
 #include <QWidget>
 
 class QLabel;
 class QLineEdit;
 class QToolButton;
-class QWebEnginePage;
 
 namespace browser::frame {
 
@@ -46,6 +46,9 @@ private:
     QToolButton *m_next = nullptr;
     QToolButton *m_close = nullptr;
     QLabel *m_count = nullptr;
+    QString m_word; // the word of the search under way
+    QWebEnginePage::FindFlags m_flags;
+    bool m_repeated = false;
     int m_active = 0;
     int m_matches = 0;
 };

@@ -68,6 +68,8 @@ void FormHtml::createControls()
 
     Frame1 = new QGroupBox(QStringLiteral("查找"), central);
     Frame1->setObjectName(QStringLiteral("Frame1"));
+    // A flat box: its two controls fit under the caption in the row above the source.
+    Frame1->setFlat(true);
     TextFind = new QComboBox(Frame1);
     TextFind->setObjectName(QStringLiteral("TextFind"));
     TextFind->setEditable(true);
@@ -250,7 +252,7 @@ void FormHtml::Form_Resize()
     Text3->setGeometry(px(kBoxLeft), px(kText3Top), qMax(0, px(l.text3Width)), px(kRowHeight));
     Frame1->setGeometry(px(l.frame1Left), 0, px(kFrameWidth), px(kFrameHeight));
     const int inside = Frame1->contentsRect().top();
-    const int rowHeight = qMax(px(kRowHeight) + 4, Frame1->height() - inside - 4);
+    const int rowHeight = qMax(px(kRowHeight), Frame1->height() - inside - 1);
     TextFind->setGeometry(px(100), inside, px(2200), rowHeight);
     CmdFind->setGeometry(px(2380), inside, px(1130), rowHeight);
     Text1->setGeometry(px(kBoxLeft), px(kText1Top), qMax(0, px(l.text1Width)), qMax(0, px(l.text1Height)));

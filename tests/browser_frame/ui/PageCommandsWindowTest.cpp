@@ -12,10 +12,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -74,6 +76,9 @@ struct FileDialogAnswer {
                 proposed = edit->text();
             seen = true;
             dialog->selectFile(path);
+            // The whole path typed in the name box, as a person would.
+            if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                edit->setText(path);
             static_cast<QDialog *>(dialog)->accept();
         });
     }
@@ -182,7 +187,14 @@ TEST_F(PageCommandsWindow, EditModeMakesThePageEditableAndCtrlSSavesItsSource)
     ASSERT_TRUE(QFile::link(outside, chosen));
     FileDialogAnswer dialog;
     dialog.answer(chosen);
+    // Something is there already: the dialog asks whether to replace it.
+    bool replaceAsked = false;
+    whenModal<QMessageBox>([&replaceAsked](QMessageBox *box) {
+        replaceAsked = true;
+        box->button(QMessageBox::Yes)->click();
+    });
     save->trigger();
+    EXPECT_TRUE(replaceAsked);
     ASSERT_TRUE(dialog.seen);
     EXPECT_EQ(dialog.title, QStringLiteral("保存源文件"));
     EXPECT_EQ(dialog.proposed, QStringLiteral("Page .txt"));
@@ -272,14 +284,19 @@ TEST_F(PageCommandsWindow, SourceAndSelectionSourceOpenTheEditor)
 TEST_F(PageCommandsWindow, FindBarCountsAndStepsThroughMatches)
 {
     Frmmain &f = openOnPageOne();
+    server().page("/find",
+        QStringLiteral("<html><head><title>Find</title></head><body><p>apple</p><p>Apple pie</p>"
+                       "<p>an apple tart</p></body></html>"));
+    f.LoadNewForm(server().url("/find"));
+    ASSERT_TRUE(waitFor([&] { return loaded(1, QStringLiteral("Find")); }));
     action(u"编辑(&E)", u"查找(&F)")->trigger();
     browser::frame::FindBar *bar = f.findBar();
     ASSERT_TRUE(bar->isVisible());
     QSignalSpy searched(bar, &browser::frame::FindBar::searched);
-    bar->edit()->setText(QStringLiteral("p"));
+    bar->edit()->setText(QStringLiteral("apple"));
     bar->findNext();
     ASSERT_TRUE(searched.wait(5000));
-    ASSERT_GE(bar->matchCount(), 2);
+    ASSERT_EQ(bar->matchCount(), 3);
     EXPECT_EQ(bar->activeMatch(), 1);
     bar->findNext();
     ASSERT_TRUE(searched.wait(5000));

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -146,6 +147,7 @@ TEST_F(TraceCleaner, HistoryGoesAndLinksPlantedInItAreNotFollowed)
     ASSERT_TRUE(QFile::link(QStringLiteral("/"), history + QStringLiteral("/to-root")));
     f.TextUrl->addItem(QStringLiteral("http://gone.example/"));
     f.CombSearch->addItem(QStringLiteral("风景"));
+    const QString shown = f.TextUrl->currentText();
 
     Formclear *dialog = openCleaner(f);
     for (int i : { 0, 1, 2, 9 })
@@ -160,7 +162,7 @@ TEST_F(TraceCleaner, HistoryGoesAndLinksPlantedInItAreNotFollowed)
     EXPECT_EQ(f.TextUrl->count(), 0);
     EXPECT_EQ(f.CombSearch->count(), 0);
     // The address box keeps what it shows.
-    EXPECT_EQ(f.TextUrl->currentText(), server().url("/one"));
+    EXPECT_EQ(f.TextUrl->currentText(), shown);
 }
 
 }

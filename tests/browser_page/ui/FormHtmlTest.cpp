@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -151,11 +152,13 @@ TEST_F(SourceEditorWindow, OpenedFileLinesAllEndInCrLfAndSaveWritesOneLineMore)
     EXPECT_EQ(editor->Text1->toPlainText(), QStringLiteral("one\ntwo\nthree\n"));
 
     editor->Text3->setText(QStringLiteral("a/b"));
-    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    // The proposed name itself, so the answer does not race the dialog's own filling of its box.
+    const QString out = dir.filePath(QStringLiteral("a b.txt"));
     whenModal<QFileDialog>([out](QFileDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("保存源文件"));
-        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
             EXPECT_EQ(edit->text(), QStringLiteral("a b.txt"));
+        }
         dialog->selectFile(out);
         static_cast<QDialog *>(dialog)->accept();
     });
@@ -180,8 +183,8 @@ TEST_F(SourceEditorWindow, ClipboardGoesThroughTheDesktopAndFillsTheSearchBox)
     editor->eCast->trigger();
     EXPECT_EQ(editor->Text1->toPlainText(), QStringLiteral("hello world"));
     // The search box takes the clipboard's text when it gets the focus.
-    editor->activateWindow();
-    editor->TextFind->lineEdit()->setFocus();
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(editor->TextFind->lineEdit(), &focusIn);
     EXPECT_EQ(editor->TextFind->currentText(), QStringLiteral("hello"));
 }
 
