@@ -3,6 +3,7 @@
 #include "browser/frame/ui/FindBar.h"
 #include "browser/page/PageCaptureRules.h"
 #include "browser/page/ui/FormHtml.h"
+#include "slideshow/ui/FormScreen.h"
 #include "web/ui/PageCapture.h"
 
 #include <QAction>
@@ -364,6 +365,33 @@ TEST_F(PageCommandsWindow, ClearAdsAndAllowMediaSwitchSafeMode)
     EXPECT_TRUE(s.values.browser.SafeMode);
     EXPECT_TRUE(f.activePage()->page()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
     ASSERT_TRUE(waitFor([&] { return server().hits("/one") > hits; }));
+}
+
+}
+
+namespace {
+
+TEST_F(PageCommandsWindow, PrintDialogsAndTheSlideshowOnTheDownloadFolder)
+{
+    Frmmain &f = openOnPageOne();
+    for (const char16_t *entry : { u"打印(&P)", u"页面设置", u"打印预览(&G)" }) {
+        QString shown;
+        whenModal<QDialog>([&shown](QDialog *dialog) {
+            shown = QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
+        });
+        action(u"文件(&F)", entry)->trigger();
+        EXPECT_FALSE(shown.isEmpty()) << QString::fromUtf16(entry).toStdString();
+    }
+    // The slideshow opens on the download folder, from the menu and from the toolbar.
+    action(u"工具(&T)", u"屏幕保护程序(下载目录)")->trigger();
+    f.toolbarButton(QStringLiteral("Command1"))->click();
+    const QList<slideshow::FormScreen *> shows = f.findChildren<slideshow::FormScreen *>();
+    ASSERT_EQ(shows.size(), 2);
+    for (slideshow::FormScreen *show : shows) {
+        EXPECT_EQ(show->ScreenFolder, s.values.DownloadFolder);
+        show->close();
+    }
 }
 
 }
