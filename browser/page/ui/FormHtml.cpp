@@ -82,7 +82,6 @@ void FormHtml::createControls()
     Text1->setObjectName(QStringLiteral("Text1"));
     // Plain text without wrapping keeps a page source of several megabytes quick to show and edit.
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text1->setUndoRedoEnabled(false);
 
     QMenu *mFile = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     mFile->setObjectName(QStringLiteral("mFile"));

@@ -395,3 +395,24 @@ TEST_F(PageCommandsWindow, PrintDialogsAndTheSlideshowOnTheDownloadFolder)
 }
 
 }
+
+namespace {
+
+TEST_F(PageCommandsWindow, SavePageOutsideEditModeWritesThePage)
+{
+    Frmmain &f = openOnPageOne();
+    ASSERT_FALSE(f.editMode());
+    const QString path = data.filePath(QStringLiteral("saved.htm"));
+    FileDialogAnswer dialog;
+    dialog.answer(path);
+    action(u"文件(&F)", u"保存 网页(&A)")->trigger();
+    ASSERT_TRUE(dialog.seen);
+    EXPECT_EQ(dialog.title, QStringLiteral("保存网页"));
+    EXPECT_EQ(dialog.proposed, QStringLiteral("Page One.htm"));
+    ASSERT_TRUE(waitFor([&] { return QFileInfo(path).size() > 0; }));
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(saved.readAll()).contains(QStringLiteral("第一页的文字")));
+}
+
+}
