@@ -133,4 +133,10 @@ void ClosedPages::clear()
     m_settings.removeSection(kCancelPage);
 }
 
+void ClosedPages::forgetMenuEntries()
+{
+    m_items.fill(std::nullopt);
+    m_closedPageCount = 0;
+}
+
 }

@@ -73,6 +73,8 @@ public:
 
     // Empties the menu and the store.
     void clear();
+    // Empties the menu and sets ClosedPageCount to 0; the stored entries stay.
+    void forgetMenuEntries();
 
     int ClosedPageCount() const { return m_closedPageCount; }
     int ClosedMenuIndex() const { return m_closedMenuIndex; }

@@ -255,7 +255,6 @@ namespace {
             if (QClipboard *clipboard = QGuiApplication::clipboard())
                 clipboard->setText(text);
         }
-
         QString clipboardText() const override
         {
             const QClipboard *clipboard = QGuiApplication::clipboard();

@@ -109,6 +109,31 @@ namespace {
             add(u"工具(&T)", u"网站访问历史(&H)", [](F &f) { f.openHistoryPage(); });
             add(u"工具(&T)", u"下载网络文件", [](F &f) { page::FormDownload::open(f.services().desktop, &f); });
             add(u"历史(&L)", u"清除历史记录(&C)", [](F &f) { f.clearClosedPages(); });
+            add(u"文件(&F)", u"保存 源文件(&M)", [](F &f) { f.saveSource(); });
+            add(u"文件(&F)", u"保存 网页截屏(&P)", [](F &f) { f.screenCapture(); });
+            add(u"文件(&F)", u"电子邮件", [](F &f) { f.openMail(); });
+            add(u"文件(&F)", u"我的电脑", [](F &f) { f.openHomeFolder(); });
+            add(u"文件(&F)", u"拨号上网(&N)", [](F &f) { f.dialUp(); });
+            // Working offline is a check mark only.
+            add(u"文件(&F)", u"脱机工作(&T)", [](F &) {});
+            add(u"编辑(&E)", u"网页编辑模式", [](F &f) { f.toggleEditMode(); });
+            add(u"编辑(&E)", u"查找(&F)", [](F &f) { f.findInPage(); });
+            add(u"查看(&V)", u"允许播放电影/音乐", [](F &f) { f.allowMedia(); });
+            add(u"查看(&V)", u"图片下载目录", [](F &f) { f.Command6_Click(); });
+            add(u"查看(&V)", u"刷新(&R)", [](F &f) { f.refreshPage(); });
+            add(u"查看(&V)", u"全部刷新", [](F &f) { f.refreshAll(); });
+            add(u"查看(&V)", u"停止(&S)", [](F &f) { f.stopPage(); });
+            add(u"查看(&V)", u"用其他浏览器查看", [](F &f) { f.openWithOtherBrowser(); });
+            add(u"查看(&V)", u"源文件", [](F &f) { f.openSource(false); });
+            add(u"查看(&V)", u"选中区域的源文件", [](F &f) { f.openSource(true); });
+            add(u"查看(&V)", u"页面屏幕放大       (+)", [](F &f) { f.zoomPage(0); });
+            add(u"查看(&V)", u"页面屏幕缩小       (-)", [](F &f) { f.zoomPage(1); });
+            add(u"工具(&T)", u"清除网页广告", [](F &f) { f.clearAds(); });
+            add(u"工具(&T)", u"清除浏览记录(&C)", [](F &f) { f.openTraceCleaner(); });
+            add(u"工具(&T)", u"文件夹加密(&J)", [](F &f) { f.openFolderHiding(); });
+            add(u"工具(&T)", u"屏幕保护程序(下载目录)", [](F &f) { f.openSlideshow(); });
+            add(u"工具(&T)", u"关闭电脑声音", [](F &f) { f.toggleMute(); });
+            add(u"工具(&T)", u"关闭电脑屏幕", [](F &f) { f.screenOff(); });
             return c;
         }();
         return commands;
@@ -230,9 +255,9 @@ void Frmmain::createToolbar()
         { "MoveUp(1)", QStyle::SP_ArrowDown, [](F &f) { f.MoveUp_Click(1); } },
         { "Command8", QStyle::SP_DialogCloseButton, [](F &f) { f.closeActiveTab(); } },
         { "Command3", QStyle::SP_DialogResetButton, [](F &f) { f.reopenClosedPage(); } },
-        { "Command11", QStyle::SP_FileDialogDetailedView, nullptr },
+        { "Command11", QStyle::SP_FileDialogDetailedView, [](F &f) { f.openSource(false); } },
         { "ImgComb", QStyle::SP_FileDialogListView, nullptr },
-        { "Command1", QStyle::SP_MediaPlay, nullptr },
+        { "Command1", QStyle::SP_MediaPlay, [](F &f) { f.openSlideshow(); } },
         { "Command5", QStyle::SP_DirHomeIcon, [](F &f) { f.LoadNewForm(sites::kSiteDirectory); } },
         { "Command7", QStyle::SP_FileDialogContentsView, [](F &f) {
             // The picture search site's page opens with its scripts.
@@ -398,6 +423,7 @@ void Frmmain::createMenus()
     });
     connectEntry(QStringLiteral("帮助(&H)"), QStringLiteral("帮助主题(&S)"), [this] { helpMessage(); });
     connectEntry(QStringLiteral("帮助(&H)"), QStringLiteral("关于(&A)"), [this] { aboutBox(); });
+    connectPageCommands();
 }
 
 QAction *Frmmain::menuAction(const QString &menuTitle, const QString &text) const
@@ -481,6 +507,7 @@ void Frmmain::Form_Resize()
             label->setGeometry(px(strip.labels[i].left), label->y(), px(strip.labels[i].width), label->height());
     }
     LabAdd->move(px(strip.addLabelLeft), LabAdd->y());
+    placeFindBar();
 }
 
 QLineEdit *Frmmain::createLabel(int slot)

@@ -5,6 +5,7 @@
 #include "browser/frame/FrameCommands.h"
 #include "browser/frame/FrameLayout.h"
 #include "browser/frame/FrameTimers.h"
+#include "browser/frame/PageCommands.h"
 #include "browser/frame/TabTable.h"
 #include "browser/page/ui/PageHost.h"
 
@@ -32,6 +33,8 @@ class MessagePump;
 }
 
 namespace browser::frame {
+
+class FindBar;
 
 // The browser frame "Nimbrow": the menu bar, the top bar with its buttons, address row and tab
 // strip, and one page window per tab below it. The tab table, the layout, the timers' rules and
@@ -112,6 +115,32 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
+    // Commands on the active page.
+    void runPageAction(PageAction action);
+    void refreshPage(); // "刷新(&R)"
+    void refreshAll(); // "全部刷新"
+    void stopPage();
+    void findInPage();
+    void clearAds(); // "清除网页广告"
+    void allowMedia(); // "允许播放电影/音乐"
+    void zoomPage(int index);
+    void toggleEditMode();
+    bool editMode() const;
+    void savePage(); // "保存 网页(&A)": the source while edit mode is on
+    void saveSource();
+    void openSource(bool selectionOnly);
+    void screenCapture();
+    void openTraceCleaner();
+    void openSlideshow();
+    void toggleMute();
+    void openWithOtherBrowser();
+    void openMail();
+    void openHomeFolder(); // "我的电脑"
+    void dialUp();
+    void openFolderHiding();
+    void screenOff();
+    FindBar *findBar() const { return m_findBar; }
+
     // The frame as a page window's host.
     bool isCurrentTab(const page::FormWeb *page) const override;
     void setTabLabel(int slot, const QString &text, const QString &toolTip) override;
@@ -147,6 +176,8 @@ private:
     void openReopened(const ReopenResult &result);
     void focusTrick(QWidget *box);
     void showStatus(const QString &text);
+    void placeFindBar();
+    void connectPageCommands();
     void newProgramWindow();
     void aboutBox();
     void helpMessage();
@@ -172,6 +203,7 @@ private:
     std::array<QAction *, 2> m_slowScrollItems {};
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_buttons;
+    FindBar *m_findBar = nullptr;
     QString m_statusText;
     int m_scrollPending = 0;
     bool m_scrollInFlight = false;

@@ -2,12 +2,18 @@
 
 #include "browser/frame/AddressRules.h"
 #include "browser/frame/ClosedPages.h"
+#include "browser/frame/PageCommands.h"
+#include "browser/page/PageCaptureRules.h"
 #include "browser/page/SearchSites.h"
 #include "browser/page/ui/PageHost.h"
 #include "common/Numbers.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
 #include "common/platform/Desktop.h"
+#include "system/RegistryOps.h"
+#include "system/ui/Dialogs.h"
+#include "viewer/JpegWriter.h"
+#include "web/ui/PageCapture.h"
 #include "web/ui/PageScripts.h"
 #include "web/ui/PageSettings.h"
 #include "web/ui/SilentPage.h"
@@ -21,6 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWebEngineHistory>
@@ -351,6 +358,46 @@ void FormWeb::Cmb_KeyDown(int key)
 void FormWeb::focusControl()
 {
     Cmb->setFocus();
+}
+
+void FormWeb::ScreenSaveAs(QWebEngineView *view, const QString &frameCaption, bool galleryShown)
+{
+    if (!captureAllowed(galleryShown, m_values.browser.SafeMode)) {
+        QMessageBox::information(this, frame::kSettingsCentreTitle, kCaptureSafeModeMessage);
+        return;
+    }
+    const std::optional<QString> name = captureFileName(frameCaption);
+    if (!name)
+        return;
+    if (!view)
+        view = Web;
+    if (m_capture && m_capture->isBusy())
+        return;
+    const QString target = sys::ShowFileDialog(m_services.settings,
+        m_values.DownloadFolder,
+        QStringLiteral("save"),
+        kCaptureDialogTitle,
+        sys::SafeFileName(*name),
+        kCaptureFilterIndex,
+        this);
+    if (target.isEmpty())
+        return;
+    if (!m_capture || m_captureView != view) {
+        delete m_capture;
+        m_capture = new web::PageCapture(
+            view,
+            [](const QImage &page, const QString &path) { return viewer::SaveAsJpeg(page, path, kCaptureJpegQuality); },
+            this);
+        m_capture->busyHook = [](bool busy) {
+            if (busy)
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QApplication::restoreOverrideCursor();
+        };
+        m_captureView = view;
+    }
+    // A written picture is announced with one beep; a failure with a message instead.
+    m_capture->captureToFile(target);
 }
 
 bool FormWeb::eventFilter(QObject *watched, QEvent *event)

@@ -26,6 +26,7 @@ namespace browser::frame {
 class ClosedPages;
 }
 namespace web {
+class PageCapture;
 class SilentPage;
 }
 
@@ -71,6 +72,8 @@ public:
     QString myname;
     bool AutoFind = false;
     int BigSize = 100;
+    // The page is being edited (the frame's edit mode).
+    bool WebEdit = false;
     int Tu = 0;
     QString ColorSel = QStringLiteral("#FFFFFF");
     // The selected text the bar's commands use.
@@ -109,6 +112,13 @@ public:
     // Gives the keyboard focus to the window's focus control.
     void focusControl();
 
+    // Saves the whole of `view` (the page or its gallery, whichever the tab shows) as one JPEG
+    // picture at a path the user chooses, proposed from the frame's caption. Refused with a
+    // message in safe mode unless the gallery is shown.
+    void ScreenSaveAs(QWebEngineView *view, const QString &frameCaption, bool galleryShown);
+    // The capture of the last ScreenSaveAs; nullptr before the first.
+    web::PageCapture *capture() const { return m_capture; }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -132,6 +142,8 @@ private:
     frame::ClosedPages &m_closedPages;
     web::SilentPage *m_page = nullptr;
     PageRequestFilter *m_filter = nullptr;
+    web::PageCapture *m_capture = nullptr;
+    QPointer<QWebEngineView> m_captureView;
     ProgressText m_progress;
     TitleRules m_titles;
     TabHistory m_history;

@@ -452,9 +452,10 @@ TEST_F(FrameWindow, MenusToolbarAndShortcutsFollowTheTables)
         ASSERT_NE(control, nullptr) << button.name.toStdString();
         EXPECT_EQ(control->toolTip(), button.toolTip);
     }
-    // Commands of windows still to come are there, and disabled.
+    // Commands of windows still to come are there, and disabled; the page commands are enabled.
     for (const char16_t *entry : { u"保存 网页(&A)", u"打印(&P)" })
-        EXPECT_FALSE(f.menuAction(QStringLiteral("文件(&F)"), QString::fromUtf16(entry))->isEnabled());
+        EXPECT_TRUE(f.menuAction(QStringLiteral("文件(&F)"), QString::fromUtf16(entry))->isEnabled());
+    EXPECT_TRUE(f.menuAction(QStringLiteral("工具(&T)"), QStringLiteral("下载网络文件"))->isEnabled());
     EXPECT_FALSE(f.menuAction(QStringLiteral("收藏夹(&A)"), QStringLiteral("添加到收藏夹"))->isEnabled());
 }
 

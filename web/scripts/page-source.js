@@ -1,0 +1,4 @@
+// The source of the shown document: the markup inside its root element.
+(function () {
+    return document.documentElement ? document.documentElement.innerHTML : '';
+})
