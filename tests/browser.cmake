@@ -10,6 +10,7 @@ if(TARGET browser_frame_ui_tests)
 endif()
 if(TARGET browser_page_ui_tests)
     target_include_directories(browser_page_ui_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(browser_page_ui_tests PRIVATE PkgConfig::HTTPLIB)
 endif()
 
 # End-to-end: "vistelle --browser" against a local server, ended by SIGTERM.

@@ -26,6 +26,12 @@ PictureSaver::PictureSaver(common::RunningValues &values, Operations operations,
 {
 }
 
+PictureSaver::~PictureSaver()
+{
+    if (m_saving)
+        m_values.SaveBusy = false;
+}
+
 QDateTime PictureSaver::now() const
 {
     return m_ops.now ? m_ops.now() : QDateTime::currentDateTime();

@@ -53,6 +53,8 @@ public:
     static constexpr int kQueryTimeoutMs = 10000;
 
     PictureSaver(common::RunningValues &values, Operations operations, QObject *parent = nullptr);
+    // A window that goes in the middle of a pass leaves the other windows free to save.
+    ~PictureSaver() override;
 
     enum class Start {
         Started,

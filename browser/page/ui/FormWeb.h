@@ -3,6 +3,7 @@
 #include "browser/frame/cWebBrowser.h"
 #include "browser/page/PageRules.h"
 #include "browser/page/PageTimers.h"
+#include "browser/page/PictureSaver.h"
 
 #include <QPointer>
 #include <QWebEngineUrlRequestInterceptor>
@@ -32,6 +33,7 @@ class SilentPage;
 namespace browser::page {
 
 class PageHost;
+class PagePictureFetcher;
 
 // The request filter of one page: media (videos, background sounds) and embedded objects are
 // refused while the page's download control refuses them.
@@ -77,7 +79,12 @@ public:
     QString SelectedText;
 
     QWebEngineView *Web = nullptr;
+    // The gallery view, shown in place of the page while the frame's gallery toggle is on.
+    QWebEngineView *WebPic = nullptr;
+    bool GalleryMode = false;
     web::SilentPage *page() const { return m_page; }
+    web::SilentPage *galleryPage() const { return m_galleryPage; }
+    PictureSaver &saver() const { return *m_saver; }
     std::array<QLabel *, 9> Lab {};
     QFrame *PictMouse = nullptr;
     std::array<QLabel *, 2> LabCopy {};
@@ -97,6 +104,24 @@ public:
     const LoadWatch &loadWatch() const { return m_loadWatch; }
     const SaveTicker &saveTicker() const { return m_saveTicker; }
 
+    // Counts the page's large pictures (AutoFind) or collects them into the gallery and shows it.
+    // galleryDone follows when the run ended.
+    void SearchPic();
+    // Writes the gallery of the collected pictures in the columns of Tu and shows it.
+    void LoadPic();
+    void PictFangZhen();
+    void PictLaShen();
+    // Shows the gallery in place of the page, or the page again.
+    void showGallery(bool on);
+    void BeforeDownload();
+    void SavePictureDisk(const QString &path);
+    void SavePictureForSize();
+    void AutoDownLoadImag();
+    // The fallback pass's fetch; by default the page's own fetch of the picture.
+    void setFetchFunction(FetchFunction fetch) { m_fetch = std::move(fetch); }
+    // Where every page window writes its gallery.
+    static QString galleryFilePath();
+
     void SetActivate();
     void butenableable();
     void PageJavaConctrl();
@@ -108,6 +133,12 @@ public:
     void LabCopy_Click(int index);
     // Gives the keyboard focus to the window's focus control.
     void focusControl();
+
+signals:
+    // A picture search ended: counted, gallery written, or nothing to show.
+    void galleryDone();
+    // A deferred close completed.
+    void deferredCloseDone();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -125,12 +156,21 @@ private:
     void Timer2_Timer();
     void Timer3_Timer();
     void applyContentSettings(const frame::PageContentSettings &settings, bool refresh);
+    void writeAndShowGallery(const QString &html, const QString &countText);
+    void takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done);
+    void pageFetch(const QString &url, const QString &file, std::function<void(bool)> done);
+    void onPassEnded();
 
     PageHost &m_host;
     const common::Services &m_services;
     common::RunningValues &m_values;
     frame::ClosedPages &m_closedPages;
     web::SilentPage *m_page = nullptr;
+    web::SilentPage *m_galleryPage = nullptr;
+    PictureSaver *m_saver = nullptr;
+    PagePictureFetcher *m_pictures = nullptr;
+    FetchFunction m_fetch;
+    bool m_timerPass = false;
     PageRequestFilter *m_filter = nullptr;
     ProgressText m_progress;
     TitleRules m_titles;
