@@ -65,8 +65,13 @@ QString pictureFileName(const QString &folder, const QDateTime &when, int counte
     const QDate d = when.date();
     const QTime t = when.time();
     return folder
-        + QStringLiteral("%1%2%3_%4%5%6.jpg").arg(d.year()).arg(d.month()).arg(d.day()).arg(t.hour()).arg(t.minute()).arg(
-            counter);
+        + QStringLiteral("%1%2%3_%4%5%6.jpg")
+              .arg(d.year())
+              .arg(d.month())
+              .arg(d.day())
+              .arg(t.hour())
+              .arg(t.minute())
+              .arg(counter);
 }
 
 QString NextPictureFileName(const QString &folder, const QDateTime &when, int &FileCounter)

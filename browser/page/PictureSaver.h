@@ -16,8 +16,7 @@ struct RunningValues;
 namespace browser::page {
 
 // Fetches the address into the file; done(true) once the file holds the whole body. Called once.
-using FetchFunction =
-    std::function<void(const QString &url, const QString &file, std::function<void(bool)> done)>;
+using FetchFunction = std::function<void(const QString &url, const QString &file, std::function<void(bool)> done)>;
 
 // The automatic-saving bar of the page window: width in twips, back colour as 0xBBGGRR, caption.
 struct SaveBar {

@@ -1,4 +1,5 @@
 #include "browser/page/Harvester.h"
+
 #include "browser/page/PictureFiles.h"
 #include "browser/page/SearchSites.h"
 #include "common/PictureList.h"
@@ -68,12 +69,7 @@ TEST(Harvester, SearchPicPassesAndQuirks)
             {},
             true,
             "发现图片：0" },
-        { "AutoFindCountsOnly",
-            { img("http://h/a.jpg", 600, 600) },
-            true,
-            { "http://h/a.jpg" },
-            false,
-            "发现图片：1" },
+        { "AutoFindCountsOnly", { img("http://h/a.jpg", 600, 600) }, true, { "http://h/a.jpg" }, false, "发现图片：1" },
         { "AutoFindWithoutLargeLeavesLabel", { img("http://h/a.jpg", 6, 6) }, true, {}, false, "" },
     };
     for (const SearchCase &c : cases) {
@@ -115,7 +111,9 @@ TEST(Harvester, ParsesThePageAnswerRobustly)
         QList<PageImage> expected;
     };
     const Case cases[] = {
-        { "Json", QStringLiteral(R"(["http://a/1.jpg",600,700,"x",1.9,"2"])"), { img("http://a/1.jpg", 600, 700), img("x", 1, 2) } },
+        { "Json",
+            QStringLiteral(R"(["http://a/1.jpg",600,700,"x",1.9,"2"])"),
+            { img("http://a/1.jpg", 600, 700), img("x", 1, 2) } },
         { "List", QVariantList { QStringLiteral("u"), 3, 4 }, { img("u", 3, 4) } },
         { "IncompleteTripleDropped", QStringLiteral(R"(["u",1,2,"v",3])"), { img("u", 1, 2) } },
         { "NotAnArray", QStringLiteral(R"({"a":1})"), {} },
@@ -137,14 +135,18 @@ TEST(Harvester, GalleryPagesAreByteForByteAndEscaped)
     list.store(2, QStringLiteral("noslash"));
     list.PictureCount = 3;
     const QString search = searchGalleryPage(list, 385);
-    const QString expected = QStringLiteral(
-        "<body bgcolor=#000000 oncontextmenu=\"return false\" topmargin=0 leftmargin=0 rightmargin=0 bottommargin=0>\r\n"
-        "<div align=center>\r\n"
-        "<a href=\"http://h/p/a.jpg\" target=\"_blank\"><img border=\"1\" src=\"http://h/p/a.jpg\"  width=385 title=a.jpg ></a> \r\n\r\n"
-        "<a href=\"http://h/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; onload=x.jpg\" target=\"_blank\"><img border=\"1\" "
-        "src=\"http://h/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; onload=x.jpg\"  width=385 "
-        "title=script&gt;&#32;onload&#61;x.jpg ></a> \r\n\r\n"
-        "<a href=\"noslash\" target=\"_blank\"><img border=\"1\" src=\"noslash\"  width=385 title=noslash ></a> \r\n\r\n");
+    const QString expected =
+        QStringLiteral("<body bgcolor=#000000 oncontextmenu=\"return false\" topmargin=0 leftmargin=0 rightmargin=0 "
+                       "bottommargin=0>\r\n"
+                       "<div align=center>\r\n"
+                       "<a href=\"http://h/p/a.jpg\" target=\"_blank\"><img border=\"1\" src=\"http://h/p/a.jpg\"  "
+                       "width=385 title=a.jpg ></a> \r\n\r\n"
+                       "<a href=\"http://h/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; onload=x.jpg\" "
+                       "target=\"_blank\"><img border=\"1\" "
+                       "src=\"http://h/x&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt; onload=x.jpg\"  width=385 "
+                       "title=script&gt;&#32;onload&#61;x.jpg ></a> \r\n\r\n"
+                       "<a href=\"noslash\" target=\"_blank\"><img border=\"1\" src=\"noslash\"  width=385 "
+                       "title=noslash ></a> \r\n\r\n");
     EXPECT_EQ(search, expected);
 
     common::PictureList none;
@@ -180,8 +182,14 @@ TEST(Harvester, ColumnWidthsRoundHalfToEven)
         int TuAfter;
     };
     // 12000 twips: base 800 - 40 = 760.
-    const Case cases[] = { { 0, 760, 1 }, { 1, 760, 1 }, { 2, 380, 2 }, { 3, 246, 3 }, { 4, 182, 4 }, { 5, 146, 5 },
-        { 6, 121, 6 }, { 9, 760, 9 } };
+    const Case cases[] = { { 0, 760, 1 },
+        { 1, 760, 1 },
+        { 2, 380, 2 },
+        { 3, 246, 3 },
+        { 4, 182, 4 },
+        { 5, 146, 5 },
+        { 6, 121, 6 },
+        { 9, 760, 9 } };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.Tu);
         int Tu = c.Tu;
@@ -262,7 +270,8 @@ TEST(PictureFiles, AClaimNeverReplacesAFile)
     EXPECT_EQ(keep.readAll(), QByteArray("keep"));
     // A folder that cannot take the file: nothing claimed.
     int c2 = 0;
-    EXPECT_TRUE(claimPictureName(folder + QStringLiteral("missing"), folder + QStringLiteral("none/"), when, c2).isEmpty());
+    EXPECT_TRUE(
+        claimPictureName(folder + QStringLiteral("missing"), folder + QStringLiteral("none/"), when, c2).isEmpty());
 }
 
 TEST(PictureFiles, EncodesPictureBytesAsQuality80Jpeg)

@@ -1,5 +1,6 @@
-#include "browser/page/PictureFiles.h"
 #include "browser/page/PictureSaver.h"
+
+#include "browser/page/PictureFiles.h"
 #include "common/RunningValues.h"
 
 #include <QDir>
@@ -44,7 +45,9 @@ public:
             out.close();
             QTimer::singleShot(0, [done] { done(true); });
         };
-        ops.now = [] { return QDateTime(QDate(2026, 3, 9), QTime(15, 7)); };
+        ops.now = [] {
+            return QDateTime(QDate(2026, 3, 9), QTime(15, 7));
+        };
         saver = std::make_unique<PictureSaver>(values, ops);
     }
     // Runs the event loop until the saver reports that a pass ended.
@@ -97,7 +100,8 @@ TEST_F(Saving, NormalPassSavesEachDistinctLargePictureOnce)
     EXPECT_TRUE(h.saver->SavingPictures());
     ASSERT_TRUE(h.waitForPass());
     EXPECT_EQ(h.taken, (QStringList { QStringLiteral("http://h/a.png"), QStringLiteral("http://h/b.png") }));
-    EXPECT_EQ(jpegsIn(dir.path()), (QStringList { QStringLiteral("202639_1570.jpg"), QStringLiteral("202639_1571.jpg") }));
+    EXPECT_EQ(
+        jpegsIn(dir.path()), (QStringList { QStringLiteral("202639_1570.jpg"), QStringLiteral("202639_1571.jpg") }));
     EXPECT_EQ(h.saver->FindImag(), 3);
     EXPECT_EQ(h.saver->SavedCount(), 2);
     EXPECT_EQ(h.saver->bar(), (SaveBar { 2400, 0x4000, QStringLiteral("  自动下载图片 2") }));

@@ -4,31 +4,31 @@
 #include "browser/frame/ClosedPages.h"
 #include "browser/page/PictureFiles.h"
 #include "browser/page/SearchSites.h"
-#include "browser/page/ui/PagePictures.h"
 #include "browser/page/ui/PageHost.h"
+#include "browser/page/ui/PagePictures.h"
 #include "common/FileAttributes.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
 #include "common/platform/Desktop.h"
+#include "viewer/ThumbnailPageBuilder.h"
 #include "web/ui/PageScripts.h"
 #include "web/ui/PageSettings.h"
 #include "web/ui/SilentPage.h"
-#include "viewer/ThumbnailPageBuilder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
-#include <QThreadPool>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineSettings>
@@ -436,7 +436,8 @@ void FormWeb::writeAndShowGallery(const QString &html, const QString &countText)
 void FormWeb::showGallery(bool on)
 {
     if (on) {
-        WebPic->setGeometry(0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
+        WebPic->setGeometry(
+            0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
         WebPic->show();
         WebPic->raise();
     } else {
@@ -605,7 +606,8 @@ void FormWeb::Form_Resize()
 {
     m_layout.resize(width() * 15, height() * 15);
     Web->setGeometry(0, px(m_layout.webTop), qMax(0, px(m_layout.webWidth)), qMax(0, px(m_layout.webHeight)));
-    WebPic->setGeometry(0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
+    WebPic->setGeometry(
+        0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
     const int top = px(m_layout.labelsTop);
     for (int i = 0; i < 9; ++i)
         Lab[size_t(i)]->move(Lab[size_t(i)]->x(), top);

@@ -10,9 +10,8 @@ namespace browser::page {
 
 void queryPageImages(QWebEnginePage *page, std::function<void(QList<PageImage>)> done)
 {
-    web::runAppScript(page, QStringLiteral("page-images"), {}, [done](const QVariant &answer) {
-        done(parsePageImages(answer));
-    });
+    web::runAppScript(
+        page, QStringLiteral("page-images"), {}, [done](const QVariant &answer) { done(parsePageImages(answer)); });
 }
 
 PagePictureFetcher::PagePictureFetcher(QWebEnginePage *page, QObject *parent)
@@ -52,7 +51,8 @@ void PagePictureFetcher::poll(int key, qint64 startedMs, std::function<void(cons
         }
         const QString text = v.toString();
         const qsizetype comma = text.indexOf(QLatin1Char(','));
-        if (!text.startsWith(QLatin1String("data:")) || comma < 0 || !text.left(comma).endsWith(QLatin1String(";base64"))) {
+        if (!text.startsWith(QLatin1String("data:")) || comma < 0
+            || !text.left(comma).endsWith(QLatin1String(";base64"))) {
             done({}, false);
             return;
         }

@@ -41,7 +41,10 @@ public:
     PictureServer(const PictureServer &) = delete;
     PictureServer &operator=(const PictureServer &) = delete;
 
-    void page(const std::string &path, const QString &html) { serve(path, html.toStdString(), "text/html; charset=utf-8"); }
+    void page(const std::string &path, const QString &html)
+    {
+        serve(path, html.toStdString(), "text/html; charset=utf-8");
+    }
     // A PNG picture of the size, in one colour.
     void picture(const std::string &path, int width, int height, QColor colour = Qt::darkGreen)
     {
