@@ -21,3 +21,12 @@ if(TARGET vistelle)
              COMMAND nimbrow_start $<TARGET_FILE:vistelle> ${CMAKE_CURRENT_BINARY_DIR}/vistelle-browser-start)
     set_tests_properties(vistelle_browser_start_and_sigterm PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
 endif()
+
+# End-to-end: "vistelle --browser" with automatic picture saving on a page of the local server.
+if(TARGET vistelle)
+    add_executable(nimbrow_pictures browser-e2e/NimbrowPictures.cpp)
+    target_link_libraries(nimbrow_pictures PRIVATE common_core Qt6::Gui PkgConfig::HTTPLIB velmora_warnings)
+    add_test(NAME vistelle_browser_saves_pictures
+             COMMAND nimbrow_pictures $<TARGET_FILE:vistelle> ${CMAKE_CURRENT_BINARY_DIR}/vistelle-browser-pictures)
+    set_tests_properties(vistelle_browser_saves_pictures PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endif()
