@@ -111,7 +111,7 @@ QString workFileName(const QString &folder)
     }
 }
 
-bool encodePictureBytes(const QByteArray &bytes, const QString &jpegPath)
+QImage decodePictureBytes(const QByteArray &bytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
@@ -120,13 +120,19 @@ bool encodePictureBytes(const QByteArray &bytes, const QString &jpegPath)
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > viewer::thumbs::kMaxDecodedPixels)
-        return false;
+        return {};
     // A format that states no size is held to the same budget by the reader's allocation limit.
     reader.setAllocationLimit(int(viewer::thumbs::kMaxDecodedPixels * 4 / (1024 * 1024)) + 1);
     QImage picture;
-    if (!reader.read(&picture) || picture.isNull())
-        return false;
-    return viewer::SaveAsJpeg(picture, jpegPath, 80);
+    if (!reader.read(&picture))
+        return {};
+    return picture;
+}
+
+bool encodePictureBytes(const QByteArray &bytes, const QString &jpegPath)
+{
+    const QImage picture = decodePictureBytes(bytes);
+    return !picture.isNull() && viewer::SaveAsJpeg(picture, jpegPath, 80);
 }
 
 }

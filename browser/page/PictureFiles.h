@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 
 namespace browser::page {
@@ -25,6 +26,10 @@ QString claimPictureName(const QString &source, const QString &folder, const QDa
 
 // A hidden work-file name in folder for a picture on its way in; never an existing name.
 QString workFileName(const QString &folder);
+
+// Decodes picture bytes, turned upright; a null picture when they are no picture or state more
+// pixels than the decoder's budget. Safe to call from any thread.
+QImage decodePictureBytes(const QByteArray &bytes);
 
 // Decodes picture bytes (refusing more than the decoder's pixel budget) and writes them as a
 // JPEG file of quality 80. False when the bytes are no picture, too large, or the file cannot be

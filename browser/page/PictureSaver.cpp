@@ -203,6 +203,17 @@ void PictureSaver::normalSave(const PageImage &image)
         setBar((m_savedCount % kBarWrap) * kBarStep, kSavingColour, QString());
         afterYield(&PictureSaver::normalStep);
     };
+    if (m_ops.prefetch) {
+        int ahead = 0;
+        for (qsizetype i = m_next; i < m_images.size() && ahead < kPrefetchDepth; ++i) {
+            const PageImage &next = m_images[i];
+            if (next.src != QLatin1String("http") && isLargePicture(next.width, next.height)
+                && !m_savedSources.contains(next.src)) {
+                m_ops.prefetch(next);
+                ++ahead;
+            }
+        }
+    }
     if (m_ops.takePicture)
         m_ops.takePicture(image, work, done);
     else

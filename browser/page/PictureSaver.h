@@ -41,6 +41,9 @@ public:
         // Takes the picture of the element as the page has it and writes it as a JPEG file of
         // quality 80; done(true) when the file is whole. Called once.
         std::function<void(const PageImage &image, const QString &file, std::function<void(bool)> done)> takePicture;
+        // Optional: the picture after the one being taken, so that its bytes can be on their way
+        // meanwhile.
+        std::function<void(const PageImage &image)> prefetch;
         // The fallback pass's fetch.
         FetchFunction fetch;
         // The clock of the file names.
@@ -48,6 +51,8 @@ public:
     };
 
     static constexpr int kMostSavedSources = 200;
+    // Pictures whose bytes may be on their way while one is taken.
+    static constexpr int kPrefetchDepth = 2;
     // A page that does not answer its picture query within this time has no pictures.
     static constexpr int kQueryTimeoutMs = 10000;
 

@@ -12,6 +12,7 @@
 #include "common/RunningValues.h"
 #include "common/Services.h"
 #include "common/platform/Desktop.h"
+#include "viewer/JpegWriter.h"
 #include "viewer/ThumbnailPageBuilder.h"
 #include "web/ui/PageScripts.h"
 #include "web/ui/PageSettings.h"
@@ -142,6 +143,9 @@ void FormWeb::createControls()
     };
     operations.takePicture = [this](const PageImage &image, const QString &file, std::function<void(bool)> done) {
         takePicture(image, file, std::move(done));
+    };
+    operations.prefetch = [this](const PageImage &image) {
+        prefetchPicture(image.src);
     };
     operations.fetch = [this](const QString &url, const QString &file, std::function<void(bool)> done) {
         if (m_fetch)
@@ -447,6 +451,7 @@ void FormWeb::showGallery(bool on)
 
 void FormWeb::BeforeDownload()
 {
+    m_prefetched.clear();
     m_saver->BeforeDownload();
     m_saveTicker.rearm();
     Timer3->start();
@@ -470,6 +475,7 @@ void FormWeb::AutoDownLoadImag()
 
 void FormWeb::onPassEnded()
 {
+    m_prefetched.clear();
     if (m_timerPass && !m_saver->SavingPictures()) {
         m_timerPass = false;
         m_host.setBatchSaveEnabled(true);
@@ -486,10 +492,10 @@ void FormWeb::onPassEnded()
 void FormWeb::takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done)
 {
     QPointer<PictureSaver> saver(m_saver);
-    const auto encode = [saver, file, done](const QByteArray &bytes) {
-        // Decoding and encoding a large picture takes long: it runs beside the event loop.
-        QThreadPool::globalInstance()->start([saver, file, done, bytes] {
-            const bool ok = encodePictureBytes(bytes, file);
+    // Encoding a large picture takes long: it runs beside the event loop.
+    const auto encode = [saver, file, done](const QImage &picture) {
+        QThreadPool::globalInstance()->start([saver, file, done, picture] {
+            const bool ok = viewer::SaveAsJpeg(picture, file, 80);
             QMetaObject::invokeMethod(
                 qApp,
                 [saver, done, ok] {
@@ -499,11 +505,11 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
                 Qt::QueuedConnection);
         });
     };
-    m_pictures->fetch(image.src, [this, saver, image, file, done, encode](const QByteArray &bytes, bool ok) {
+    obtainPicture(image.src, [this, saver, image, file, done, encode](const QImage &picture) {
         if (!saver)
             return;
-        if (ok) {
-            encode(bytes);
+        if (!picture.isNull()) {
+            encode(picture);
             return;
         }
         if (!m_fetch) {
@@ -511,7 +517,7 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
             return;
         }
         // The page may not read a picture of another site: the program's own fetch brings it.
-        m_fetch(image.src, file, [saver, file, done, encode](bool fetched) {
+        m_fetch(image.src, file, [saver, file, done](bool fetched) {
             if (!saver)
                 return;
             QFile in(file);
@@ -519,8 +525,65 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
                 done(false);
                 return;
             }
-            encode(in.readAll());
+            QThreadPool::globalInstance()->start([saver, file, done, bytes = in.readAll()] {
+                const bool ok = encodePictureBytes(bytes, file);
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [saver, done, ok] {
+                        if (saver)
+                            done(ok);
+                    },
+                    Qt::QueuedConnection);
+            });
         });
+    });
+}
+
+void FormWeb::obtainPicture(const QString &src, std::function<void(const QImage &)> done)
+{
+    if (const auto entry = m_prefetched.take(src)) {
+        if (entry->done)
+            done(entry->picture);
+        else
+            entry->waiter = std::move(done);
+        return;
+    }
+    fetchAndDecode(src, std::move(done));
+}
+
+void FormWeb::fetchAndDecode(const QString &src, std::function<void(const QImage &)> done)
+{
+    QPointer<FormWeb> self(this);
+    m_pictures->fetch(src, [self, done](const QByteArray &bytes, bool ok) {
+        if (!ok) {
+            done({});
+            return;
+        }
+        QThreadPool::globalInstance()->start([self, done, bytes] {
+            const QImage picture = decodePictureBytes(bytes);
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, done, picture] {
+                    if (self)
+                        done(picture);
+                },
+                Qt::QueuedConnection);
+        });
+    });
+}
+
+void FormWeb::prefetchPicture(const QString &src)
+{
+    if (m_prefetched.contains(src))
+        return;
+    auto entry = std::make_shared<Prefetched>();
+    m_prefetched.insert(src, entry);
+    // Taken out of the list before it was asked for, the entry answers its waiter.
+    fetchAndDecode(src, [entry](const QImage &picture) {
+        entry->done = true;
+        entry->picture = picture;
+        if (entry->waiter)
+            std::exchange(entry->waiter, nullptr)(picture);
     });
 }
 

@@ -5,6 +5,7 @@
 #include "browser/page/PageTimers.h"
 #include "browser/page/PictureSaver.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWidget>
@@ -159,6 +160,11 @@ private:
     void writeAndShowGallery(const QString &html, const QString &countText);
     void takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done);
     void pageFetch(const QString &url, const QString &file, std::function<void(bool)> done);
+    // The picture decoded from its bytes through the page, from the prefetched ones when they were
+    // asked for; a null picture when it cannot be had.
+    void obtainPicture(const QString &src, std::function<void(const QImage &)> done);
+    void fetchAndDecode(const QString &src, std::function<void(const QImage &)> done);
+    void prefetchPicture(const QString &src);
     void onPassEnded();
 
     PageHost &m_host;
@@ -170,6 +176,12 @@ private:
     PictureSaver *m_saver = nullptr;
     PagePictureFetcher *m_pictures = nullptr;
     FetchFunction m_fetch;
+    struct Prefetched {
+        bool done = false;
+        QImage picture;
+        std::function<void(const QImage &)> waiter;
+    };
+    QHash<QString, std::shared_ptr<Prefetched>> m_prefetched;
     bool m_timerPass = false;
     PageRequestFilter *m_filter = nullptr;
     ProgressText m_progress;

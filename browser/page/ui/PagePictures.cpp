@@ -2,7 +2,9 @@
 
 #include "web/ui/PageScripts.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -49,20 +51,25 @@ void PagePictureFetcher::poll(int key, qint64 startedMs, std::function<void(cons
             QTimer::singleShot(kPollMs, self, [self, key, startedMs, done] { self->poll(key, startedMs, done); });
             return;
         }
-        const QString text = v.toString();
-        const qsizetype comma = text.indexOf(QLatin1Char(','));
-        if (!text.startsWith(QLatin1String("data:")) || comma < 0
-            || !text.left(comma).endsWith(QLatin1String(";base64"))) {
-            done({}, false);
-            return;
-        }
-        const auto decoded = QByteArray::fromBase64Encoding(
-            QStringView(text).mid(comma + 1).toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-        if (!decoded || decoded.decoded.isEmpty()) {
-            done({}, false);
-            return;
-        }
-        done(decoded.decoded, true);
+        // A large picture's text is turned back into bytes beside the event loop.
+        QThreadPool::globalInstance()->start([self, done, text = v.toString()] {
+            QByteArray bytes;
+            const qsizetype comma = text.indexOf(QLatin1Char(','));
+            if (text.startsWith(QLatin1String("data:")) && comma >= 0
+                && QStringView(text).left(comma).endsWith(QLatin1String(";base64"))) {
+                const auto decoded = QByteArray::fromBase64Encoding(
+                    QStringView(text).mid(comma + 1).toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+                if (decoded)
+                    bytes = decoded.decoded;
+            }
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, done, bytes] {
+                    if (self)
+                        done(bytes, !bytes.isEmpty());
+                },
+                Qt::QueuedConnection);
+        });
     });
 }
 
