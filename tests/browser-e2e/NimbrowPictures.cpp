@@ -83,17 +83,15 @@ int main(int argc, char **argv)
     QString body = QStringLiteral("<html><head><title>Pictures</title></head><body>");
     for (int i = 0; i < large.size(); ++i) {
         const std::string picture = png(large[i].width(), large[i].height(), qRgb(40 * i, 120, 200));
-        server.Get("/large" + std::to_string(i) + ".png", [picture](const httplib::Request &, httplib::Response &r) {
-            r.set_content(picture, "image/png");
-        });
+        server.Get("/large" + std::to_string(i) + ".png",
+            [picture](const httplib::Request &, httplib::Response &r) { r.set_content(picture, "image/png"); });
         body += QStringLiteral("<img src='/large%1.png'>").arg(i);
     }
     body += QStringLiteral("<img src='/large1.png'>");
     for (int i = 0; i < 5; ++i) {
         const std::string picture = png(100 + i, 500, qRgb(200, 20 * i, 0));
-        server.Get("/small" + std::to_string(i) + ".png", [picture](const httplib::Request &, httplib::Response &r) {
-            r.set_content(picture, "image/png");
-        });
+        server.Get("/small" + std::to_string(i) + ".png",
+            [picture](const httplib::Request &, httplib::Response &r) { r.set_content(picture, "image/png"); });
         body += QStringLiteral("<img src='/small%1.png'>").arg(i);
     }
     body += QStringLiteral("</body></html>");
