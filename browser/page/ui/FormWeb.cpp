@@ -128,6 +128,9 @@ void FormWeb::createControls()
     WebPic->setObjectName(QStringLiteral("WebPic"));
     m_galleryPage = new web::SilentPage(&m_services.webProfile, WebPic);
     web::applyGeneratedPagePolicy(m_galleryPage, web::generatedPagePolicy(web::PageText::FromWeb));
+    // The gallery file shows the web's pictures; it runs no scripts, so reaching web addresses
+    // gives it nothing but the pictures.
+    m_galleryPage->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     WebPic->setPage(m_galleryPage);
     WebPic->setContextMenuPolicy(Qt::NoContextMenu);
     WebPic->hide();

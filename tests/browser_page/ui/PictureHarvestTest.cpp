@@ -310,6 +310,18 @@ TEST_F(Harvest, GalleryColumnsAndPictureClicks)
     // A click on a gallery picture asks the frame for its details.
     QSignalSpy galleryLoaded(page->galleryPage(), &QWebEnginePage::loadFinished);
     ASSERT_TRUE(galleryLoaded.wait(20000));
+    // The local gallery file shows the web's pictures.
+    bool shown = false;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            page->galleryPage()->runJavaScript(
+                QStringLiteral("document.images.length == 4 && Array.from(document.images).every(function(i)"
+                               "{return i.complete && i.naturalWidth == 800;})"),
+                QWebEngineScript::ApplicationWorld,
+                [&shown](const QVariant &v) { shown = v.toBool(); });
+            return shown;
+        },
+        20000));
     QVariant box;
     page->galleryPage()->runJavaScript(
         QStringLiteral("(function(){var r=document.images[1].getBoundingClientRect();return "
@@ -323,4 +335,67 @@ TEST_F(Harvest, GalleryColumnsAndPictureClicks)
     QTest::mouseClick(surface, Qt::LeftButton, {}, centre);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !host.details.isEmpty(); }, 20000));
     EXPECT_EQ(host.details.first(), server.url("/g1.jpg"));
+}
+
+TEST_F(Harvest, GalleryScreenshotsInOneToFourColumns)
+{
+    const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "VELMORA_SCREENSHOT_DIR is not set";
+    QString html;
+    for (int i = 0; i < 8; ++i) {
+        const std::string path = "/s" + std::to_string(i) + ".jpg";
+        server.picture(path, 800 + 40 * i, 600, QColor::fromHsv(i * 45, 200, 230));
+        html += imgTag(QString::fromStdString(path).mid(1));
+    }
+    server.page("/shots.html", html);
+    FormWeb *page = open("/shots.html");
+    page->resize(1000, 700);
+    ASSERT_TRUE(searchPictures(page, false));
+    page->showGallery(true);
+    page->Tu = 0;
+    QImage previous;
+    const auto shoot = [&](int columns) {
+        QSignalSpy loaded(page->galleryPage(), &QWebEnginePage::loadFinished);
+        if (columns == 1) {
+            page->LoadPic();
+        } else {
+            page->PictFangZhen();
+        }
+        ASSERT_TRUE(loaded.wait(20000));
+        // Every picture decoded, so that the view can draw them all.
+        page->galleryPage()->runJavaScript(
+            QStringLiteral("window.__decoded = false; Promise.all(Array.from(document.images).map(function(i)"
+                           "{return i.decode();})).then(function(){window.__decoded = true;});"),
+            QWebEngineScript::ApplicationWorld);
+        bool ready = false;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                page->galleryPage()->runJavaScript(QStringLiteral("window.__decoded === true"),
+                    QWebEngineScript::ApplicationWorld,
+                    [&ready](const QVariant &v) { ready = v.toBool(); });
+                return ready;
+            },
+            20000));
+        // The view has drawn the new layout once its picture differs from the last one and two
+        // grabs in a row agree.
+        QImage shot;
+        QImage last;
+        const bool drawn = QTest::qWaitFor(
+            [&] {
+                shot = page->grab().toImage();
+                const bool settled =
+                    shot == last && shot != previous && shot.pixelColor(shot.width() / 8, 60) != QColor(Qt::white);
+                last = shot;
+                return settled;
+            },
+            20000);
+        EXPECT_TRUE(drawn);
+        previous = shot;
+        EXPECT_TRUE(shot.save(shots + QStringLiteral("/gallery-%1-columns.png").arg(columns)));
+    };
+    shoot(1);
+    shoot(2);
+    shoot(3);
+    shoot(4);
 }
