@@ -37,6 +37,9 @@ public:
             }
             QTimer::singleShot(0, [done, ok] { done(ok); });
         };
+        ops.prefetch = [this](const PageImage &image) {
+            prefetched << image.src;
+        };
         ops.fetch = [this](const QString &url, const QString &file, std::function<void(bool)> done) {
             fetched << url;
             QFile out(file);
@@ -61,6 +64,7 @@ public:
     std::unique_ptr<PictureSaver> saver;
     QStringList taken;
     QStringList fetched;
+    QStringList prefetched;
     QStringList failing;
     int queries = 0;
 
@@ -100,6 +104,8 @@ TEST_F(Saving, NormalPassSavesEachDistinctLargePictureOnce)
     EXPECT_TRUE(h.saver->SavingPictures());
     ASSERT_TRUE(h.waitForPass());
     EXPECT_EQ(h.taken, (QStringList { QStringLiteral("http://h/a.png"), QStringLiteral("http://h/b.png") }));
+    // While a picture is taken, the next large pictures not yet saved are announced ahead.
+    EXPECT_EQ(h.prefetched, (QStringList { QStringLiteral("http://h/b.png") }));
     EXPECT_EQ(
         jpegsIn(dir.path()), (QStringList { QStringLiteral("202639_1570.jpg"), QStringLiteral("202639_1571.jpg") }));
     EXPECT_EQ(h.saver->FindImag(), 3);
