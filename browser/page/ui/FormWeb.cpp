@@ -49,6 +49,8 @@ namespace {
     constexpr int kOffScreenLeft = 40000;
     constexpr int kBarHiddenLeft = -5000;
     constexpr int kCmbLeft = -2000;
+    // The most pixels of a picture taken ahead that may wait decoded for its turn.
+    constexpr qint64 kMostWaitingPixels = 24'000'000;
 
     // The labels along the bottom edge, in twips: left and width. Lab(6) stretches with the
     // window; Lab(7) and Lab(8) stand right of it.
@@ -544,7 +546,7 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
 
 void FormWeb::obtainPicture(const QString &src, std::function<void(const QImage &)> done)
 {
-    if (const auto entry = m_prefetched.take(src)) {
+    if (const auto entry = m_prefetched.take(src); entry && !entry->retry) {
         if (entry->done)
             done(entry->picture);
         else
@@ -584,9 +586,15 @@ void FormWeb::prefetchPicture(const QString &src)
     // Taken out of the list before it was asked for, the entry answers its waiter.
     fetchAndDecode(src, [entry](const QImage &picture) {
         entry->done = true;
-        entry->picture = picture;
-        if (entry->waiter)
+        if (entry->waiter) {
             std::exchange(entry->waiter, nullptr)(picture);
+            return;
+        }
+        // A very large picture is not kept waiting in memory: it is taken again when its turn comes.
+        if (qint64(picture.width()) * picture.height() > kMostWaitingPixels)
+            entry->retry = true;
+        else
+            entry->picture = picture;
     });
 }
 

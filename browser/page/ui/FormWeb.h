@@ -178,6 +178,7 @@ private:
     FetchFunction m_fetch;
     struct Prefetched {
         bool done = false;
+        bool retry = false;
         QImage picture;
         std::function<void(const QImage &)> waiter;
     };
