@@ -19,6 +19,9 @@ struct RunningValues {
     BrowserSettings browser;
     // The pictures the harvester listed last (the gallery, the details window).
     PictureList pictures;
+    // A page window is saving pictures; the next picture file name's counter.
+    bool SaveBusy = false;
+    int FileCounter = 0;
 };
 
 }

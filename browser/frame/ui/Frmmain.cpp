@@ -4,8 +4,10 @@
 #include "browser/frame/FrameMenus.h"
 #include "browser/frame/FrameSettings.h"
 #include "browser/frame/History.h"
+#include "browser/page/PictureFiles.h"
 #include "browser/page/SearchSites.h"
 #include "browser/page/ui/FormDownload.h"
+#include "browser/page/ui/FormImage.h"
 #include "browser/page/ui/FormWeb.h"
 #include "common/Captions.h"
 #include "common/Paths.h"
@@ -134,6 +136,9 @@ namespace {
             add(u"工具(&T)", u"屏幕保护程序(下载目录)", [](F &f) { f.openSlideshow(); });
             add(u"工具(&T)", u"关闭电脑声音", [](F &f) { f.toggleMute(); });
             add(u"工具(&T)", u"关闭电脑屏幕", [](F &f) { f.screenOff(); });
+            add(u"查看(&V)", u"查看网页图片", [](F &f) { f.showPagePictures(); });
+            add(u"查看(&V)", u"下载网页图片（手动）", [](F &f) { f.Command4_Click(); });
+            add(u"文件(&F)", u"提取全部图片 另存为(&S)", [](F &f) { f.saveAllPictures(); });
             return c;
         }();
         return commands;
@@ -144,6 +149,8 @@ namespace {
 Frmmain::Frmmain(
     const common::Services &services, common::RunningValues &values, sys::MessagePump &pump, QWidget *parent)
     : QMainWindow(parent)
+    , askPictureFolder(
+          [](QWidget *owner) { return sys::BrowseForFolder(QStringLiteral("请指定一个保存图片的文件目录"), owner); })
     , m_services(services)
     , m_values(values)
     , m_pump(pump)
@@ -250,7 +257,7 @@ void Frmmain::createToolbar()
     static const ButtonSpec specs[] = {
         { "CmdPage(0)", QStyle::SP_ArrowBack, [](F &f) { if (auto *p = f.activePage()) p->Web->back(); } },
         { "CmdPage(1)", QStyle::SP_ArrowForward, [](F &f) { if (auto *p = f.activePage()) p->Web->forward(); } },
-        { "Command2", QStyle::SP_BrowserReload, [](F &f) { if (auto *p = f.activePage()) p->Web->reload(); } },
+        { "Command2", QStyle::SP_BrowserReload, [](F &f) { f.Command2_Click(); } },
         { "MoveUp(0)", QStyle::SP_ArrowUp, [](F &f) { f.MoveUp_Click(0); } },
         { "MoveUp(1)", QStyle::SP_ArrowDown, [](F &f) { f.MoveUp_Click(1); } },
         { "Command8", QStyle::SP_DialogCloseButton, [](F &f) { f.closeActiveTab(); } },
@@ -264,9 +271,9 @@ void Frmmain::createToolbar()
             f.m_values.browser.SafeMode = false;
             f.LoadNewForm(sites::kImageSearchStart);
             f.m_values.browser.SafeMode = true; } },
-        { "Command4", QStyle::SP_ArrowDown, nullptr },
+        { "Command4", QStyle::SP_ArrowDown, [](F &f) { f.Command4_Click(); } },
         { "Command6", QStyle::SP_DirOpenIcon, [](F &f) { f.Command6_Click(); } },
-        { "Chk", QStyle::SP_FileDialogInfoView, nullptr },
+        { "Chk", QStyle::SP_FileDialogInfoView, [](F &) { } },
         { "CmdGo", QStyle::SP_CommandLink, [](F &f) { f.Go(); } },
         { "CmdSearch", QStyle::SP_FileDialogContentsView, [](F &f) { f.pictureSearch(); } },
     };
@@ -307,6 +314,9 @@ void Frmmain::createToolbar()
     CmdPage[1]->setEnabled(false);
     Chk = m_buttons.value(QStringLiteral("Chk"));
     Chk->setCheckable(true);
+    Chk->setAutoFillBackground(true);
+    // A change of the value from code counts as a click when the value really changes.
+    connect(Chk, &QToolButton::toggled, this, &Frmmain::Chk_Click);
 }
 
 void Frmmain::createMenus()
@@ -846,6 +856,118 @@ void Frmmain::Command6_Click()
     m_services.desktop.openWithDesktop(QUrl::fromLocalFile(m_values.DownloadFolder));
 }
 
+void Frmmain::Command4_Click()
+{
+    QToolButton *button = m_buttons.value(QStringLiteral("Command4"));
+    page::FormWeb *page = activePage();
+    if (!page)
+        return;
+    button->setEnabled(false);
+    m_values.browser.MinPictureBytes = 30000;
+    page->AutoDownLoadImag();
+    if (!page->saver().SavingPictures()) {
+        button->setEnabled(true);
+        return;
+    }
+    connect(
+        &page->saver(),
+        &page::PictureSaver::runEnded,
+        button,
+        [button] { button->setEnabled(true); },
+        Qt::SingleShotConnection);
+}
+
+void Frmmain::Chk_Click(bool on)
+{
+    page::FormWeb *page = activePage();
+    if (!page)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    page->Tu = 1;
+    if (on) {
+        page->AutoFind = false;
+        page->SearchPic();
+        page->showGallery(true);
+        Chk->setStyleSheet(QStringLiteral("QToolButton { background-color: rgb(255, 255, 0); }"));
+    } else {
+        page->showGallery(false);
+        Chk->setStyleSheet(QString());
+    }
+    page->focusControl();
+    page->SetActivate();
+    QApplication::restoreOverrideCursor();
+}
+
+void Frmmain::showPagePictures()
+{
+    Chk->setChecked(true);
+    Chk_Click(Chk->isChecked());
+}
+
+void Frmmain::Command2_Click()
+{
+    page::FormWeb *page = activePage();
+    if (!page)
+        return;
+    if (Chk->isChecked()) {
+        // The page's counting ticks may have switched the search to counting only.
+        page->AutoFind = false;
+        page->SearchPic();
+    } else {
+        page->Web->reload();
+    }
+}
+
+void Frmmain::saveAllPictures()
+{
+    const QString folder = askPictureFolder ? askPictureFolder(this) : QString();
+    if (!folder.isEmpty())
+        saveAllPicturesInto(folder);
+}
+
+void Frmmain::saveAllPicturesInto(const QString &folder)
+{
+    page::FormWeb *page = activePage();
+    if (!page)
+        return;
+    const QString previous = m_values.DownloadFolder;
+    m_values.browser.MinPictureBytes = 10000;
+    m_values.DownloadFolder = page::withTrailingSlash(folder);
+    page->AutoDownLoadImag();
+    if (!page->saver().SavingPictures()) {
+        m_values.DownloadFolder = previous;
+        return;
+    }
+    connect(
+        &page->saver(),
+        &page::PictureSaver::runEnded,
+        this,
+        [this, previous] { m_values.DownloadFolder = previous; },
+        Qt::SingleShotConnection);
+}
+
+void Frmmain::openPictureDetails(const QString &url)
+{
+    page::FormImage::showPicture(m_services, m_values, url);
+}
+
+void Frmmain::galleryWritten(page::FormWeb *page)
+{
+    if (page == activePage())
+        Chk->setChecked(true);
+}
+
+bool Frmmain::galleryToggleOn() const
+{
+    return Chk->isChecked();
+}
+
+void Frmmain::setBatchSaveEnabled(bool enabled)
+{
+    if (QToolButton *button = m_buttons.value(QStringLiteral("Command4")))
+        button->setEnabled(enabled);
+}
+
 void Frmmain::Timer1_Timer()
 {
     const QPoint cursor = QCursor::pos();
@@ -1035,7 +1157,7 @@ void Frmmain::bringForward(page::FormWeb *page)
 void Frmmain::pageActivated(page::FormWeb *page)
 {
     m_pump.WheelForm = page;
-    m_pump.WheelBrowser = page->Web;
+    m_pump.WheelBrowser = Chk->isChecked() ? page->WebPic : page->Web;
 }
 
 void Frmmain::openDownloadFolder()

@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -112,6 +113,21 @@ public:
     void scrollActivePage(const ScrollCommand &command);
     void MoveUp_Click(int index);
     void Command6_Click();
+    // "成批下载图片": the active page's large pictures, then its ".jpg" files of 30000 bytes and more.
+    void Command4_Click();
+    // The gallery toggle: shows the active page's gallery (collected again) or the page.
+    void Chk_Click(bool on);
+    // "查看网页图片": the toggle on, then once more.
+    void showPagePictures();
+    // "页面刷新": the gallery is collected again while it shows, else the page reloads.
+    void Command2_Click();
+    // "提取全部图片 另存为(&S)": asks for a folder and saves the active page's pictures into it.
+    void saveAllPictures();
+    // Saves the active page's pictures into folder; the download folder is the previous one again
+    // once the run has ended.
+    void saveAllPicturesInto(const QString &folder);
+    // Asks for the folder of "提取全部图片 另存为(&S)"; "" when cancelled.
+    std::function<QString(QWidget *owner)> askPictureFolder;
     void Timer1_Timer();
     void Timer2_Timer();
 
@@ -155,6 +171,10 @@ public:
     void bringForward(page::FormWeb *page) override;
     void pageActivated(page::FormWeb *page) override;
     void openDownloadFolder() override;
+    void openPictureDetails(const QString &url) override;
+    void galleryWritten(page::FormWeb *page) override;
+    bool galleryToggleOn() const override;
+    void setBatchSaveEnabled(bool enabled) override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

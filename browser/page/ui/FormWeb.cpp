@@ -3,16 +3,23 @@
 #include "browser/frame/AddressRules.h"
 #include "browser/frame/ClosedPages.h"
 #include "browser/frame/PageCommands.h"
+#include "browser/page/DownLoad.h"
+#include "browser/page/Fetch.h"
 #include "browser/page/PageCaptureRules.h"
+#include "browser/page/PictureFiles.h"
 #include "browser/page/SearchSites.h"
 #include "browser/page/ui/PageHost.h"
+#include "browser/page/ui/PagePictures.h"
+#include "common/FileAttributes.h"
 #include "common/Numbers.h"
+#include "common/Paths.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
 #include "common/platform/Desktop.h"
 #include "system/RegistryOps.h"
 #include "system/ui/Dialogs.h"
 #include "viewer/JpegWriter.h"
+#include "viewer/ThumbnailPageBuilder.h"
 #include "web/ui/PageCapture.h"
 #include "web/ui/PageScripts.h"
 #include "web/ui/PageSettings.h"
@@ -22,6 +29,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -29,6 +37,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineSettings>
@@ -48,6 +57,8 @@ namespace {
     constexpr int kOffScreenLeft = 40000;
     constexpr int kBarHiddenLeft = -5000;
     constexpr int kCmbLeft = -2000;
+    // The most pixels of a picture taken ahead that may wait decoded for its turn.
+    constexpr qint64 kMostWaitingPixels = 24'000'000;
 
     // The labels along the bottom edge, in twips: left and width. Lab(6) stretches with the
     // window; Lab(7) and Lab(8) stand right of it.
@@ -123,6 +134,51 @@ void FormWeb::createControls()
     Web->setContextMenuPolicy(Qt::NoContextMenu);
     m_page->setNewWindowHandler([this](QWebEnginePage::WebWindowType) { return m_host.openPopupTab(this); });
 
+    WebPic = new QWebEngineView(this);
+    WebPic->setObjectName(QStringLiteral("WebPic"));
+    m_galleryPage = new web::SilentPage(&m_services.webProfile, WebPic);
+    web::applyGeneratedPagePolicy(m_galleryPage, web::generatedPagePolicy(web::PageText::FromWeb));
+    // The gallery file shows the web's pictures; it runs no scripts, so reaching web addresses
+    // gives it nothing but the pictures.
+    m_galleryPage->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    WebPic->setPage(m_galleryPage);
+    WebPic->setContextMenuPolicy(Qt::NoContextMenu);
+    WebPic->hide();
+    // A click on a gallery picture opens no window: the picture's details are shown instead.
+    connect(m_galleryPage, &web::SilentPage::newWindowRefused, this, [this](const QUrl &url) {
+        m_host.openPictureDetails(url.toString());
+    });
+
+    m_pictures = new PagePictureFetcher(m_page, this);
+    PictureSaver::Operations operations;
+    operations.queryImages = [this](std::function<void(QList<PageImage>)> done) {
+        queryPageImages(m_page, std::move(done));
+    };
+    operations.takePicture = [this](const PageImage &image, const QString &file, std::function<void(bool)> done) {
+        takePicture(image, file, std::move(done));
+    };
+    operations.prefetch = [this](const PageImage &image) {
+        prefetchPicture(image.src);
+    };
+    // Addresses are fetched by the program's downloader unless the owner gives another way; a
+    // file that appeared under the name meanwhile is never replaced.
+    m_fetch = [this](const QString &url, const QString &file, std::function<void(bool)> done) {
+        fetchToFile(url, file, DownLoad::kPictureByteLimit, this, std::move(done), false);
+    };
+    operations.fetch = [this](const QString &url, const QString &file, std::function<void(bool)> done) {
+        m_fetch(url, file, std::move(done));
+    };
+    m_saver = new PictureSaver(m_values, operations, this);
+    connect(m_saver, &PictureSaver::foundText, this, [this](const QString &text) { Lab[2]->setText(text); });
+    connect(m_saver, &PictureSaver::barChanged, this, [this](const SaveBar &bar) {
+        Lab[8]->setText(bar.caption);
+        Lab[8]->resize(qMax(0, px(bar.width)), Lab[8]->height());
+        // The bar's colour is kept as blue, green, red.
+        const QColor colour(bar.backColour & 0xFF, (bar.backColour >> 8) & 0xFF, (bar.backColour >> 16) & 0xFF);
+        Lab[8]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
+    });
+    connect(m_saver, &PictureSaver::passEnded, this, &FormWeb::onPassEnded);
+
     const QString texts[9] = { QString(),
         QString(),
         QStringLiteral("0"),
@@ -139,6 +195,7 @@ void FormWeb::createControls()
         Lab[size_t(i)] = label;
     }
     Lab[8]->installEventFilter(this);
+    Lab[8]->setAutoFillBackground(true);
     Lab[8]->setCursor(Qt::PointingHandCursor);
 
     PictMouse = new QFrame(this);
@@ -174,11 +231,7 @@ void FormWeb::createControls()
     // The page view's events.
     connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { Lab[0]->setText(url); });
     connect(m_page, &QWebEnginePage::loadProgress, this, [this](int percent) { Web_ProgressChange(percent, 100); });
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
-        // A navigation starts: the picture ticks count again.
-        m_saveTicker.rearm();
-        Timer3->start();
-    });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { BeforeDownload(); });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
         Web_ProgressChange(-1, 0);
         Web_DocumentComplete();
@@ -318,8 +371,241 @@ void FormWeb::Timer3_Timer()
     const SaveTicker::Step step = m_saveTicker.tick(m_values.browser.AutoSave);
     if (step.stopTimer)
         Timer3->stop();
-    // Saving and counting the page's large pictures come with the picture harvester; until then
-    // a tick only counts.
+    if (step.save) {
+        m_host.setBatchSaveEnabled(false);
+        m_timerPass = true;
+        SavePictureDisk(m_values.DownloadFolder);
+        if (!m_saver->SavingPictures()) {
+            m_timerPass = false;
+            m_host.setBatchSaveEnabled(true);
+        }
+    } else {
+        AutoFind = true;
+        SearchPic();
+    }
+}
+
+QString FormWeb::galleryFilePath()
+{
+    return common::pageFilePath(QStringLiteral("Quodra.htm"));
+}
+
+void FormWeb::SearchPic()
+{
+    QPointer<FormWeb> self(this);
+    queryPageImages(m_page, [self](const QList<PageImage> &images) {
+        if (!self)
+            return;
+        const SearchResult result = browser::page::SearchPic(images, self->m_values.pictures, self->AutoFind);
+        if (result.overflowed) {
+            emit self->galleryDone();
+            return;
+        }
+        if (!result.foundText.isEmpty())
+            self->Lab[2]->setText(result.foundText);
+        if (self->AutoFind) {
+            emit self->galleryDone();
+            return;
+        }
+        const int width = galleryColumnWidth(self->Web->width() * 15);
+        self->writeAndShowGallery(searchGalleryPage(self->m_values.pictures, width),
+            QStringLiteral("图片总数：%1").arg(self->m_values.pictures.PictureCount));
+    });
+}
+
+void FormWeb::LoadPic()
+{
+    const int width = layoutWidth(WebPic->width() * 15, Tu);
+    writeAndShowGallery(layoutGalleryPage(m_values.pictures, width, Tu, ColorSel),
+        QStringLiteral("图片总数：%1").arg(m_values.pictures.PictureCount));
+}
+
+void FormWeb::PictFangZhen()
+{
+    Tu = nextColumnSelector(Tu);
+    LoadPic();
+}
+
+void FormWeb::PictLaShen()
+{
+    if (GalleryMode) {
+        GalleryMode = false;
+        AutoFind = false;
+        SearchPic();
+    } else {
+        GalleryMode = true;
+        Tu = 0;
+        PictFangZhen();
+    }
+}
+
+void FormWeb::writeAndShowGallery(const QString &html, const QString &countText)
+{
+    const QString path = galleryFilePath();
+    if (!path.isEmpty()) {
+        // A file that cannot be written leaves the gallery view showing what the file holds.
+        viewer::writePageFile(path, html);
+        m_galleryPage->load(QUrl::fromLocalFile(path));
+    }
+    Lab[2]->setText(countText);
+    m_host.galleryWritten(this);
+    emit galleryDone();
+}
+
+void FormWeb::showGallery(bool on)
+{
+    if (on) {
+        WebPic->setGeometry(
+            0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
+        WebPic->show();
+        WebPic->raise();
+    } else {
+        WebPic->hide();
+    }
+}
+
+void FormWeb::BeforeDownload()
+{
+    m_prefetched.clear();
+    m_saver->BeforeDownload();
+    m_saveTicker.rearm();
+    Timer3->start();
+}
+
+void FormWeb::SavePictureDisk(const QString &path)
+{
+    if (m_saver->SavePictureDisk(path) == PictureSaver::Start::Busy)
+        Timer3->start(); // its next tick tries again
+}
+
+void FormWeb::SavePictureForSize()
+{
+    m_saver->SavePictureForSize();
+}
+
+void FormWeb::AutoDownLoadImag()
+{
+    m_saver->AutoDownLoadImag();
+}
+
+void FormWeb::onPassEnded()
+{
+    m_prefetched.clear();
+    if (m_timerPass && !m_saver->SavingPictures()) {
+        m_timerPass = false;
+        m_host.setBatchSaveEnabled(true);
+    }
+    if (m_saver->CloseRequested() && !m_saver->SavingPictures()) {
+        // The close the pass deferred completes now.
+        QTimer::singleShot(0, this, [this] {
+            close();
+            emit deferredCloseDone();
+        });
+    }
+}
+
+void FormWeb::takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done)
+{
+    QPointer<PictureSaver> saver(m_saver);
+    // Encoding a large picture takes long: it runs beside the event loop.
+    const auto encode = [saver, file, done](const QImage &picture) {
+        QThreadPool::globalInstance()->start([saver, file, done, picture] {
+            const bool ok = viewer::SaveAsJpeg(picture, file, 80);
+            QMetaObject::invokeMethod(
+                qApp,
+                [saver, done, ok] {
+                    if (saver)
+                        done(ok);
+                },
+                Qt::QueuedConnection);
+        });
+    };
+    obtainPicture(image.src, [this, saver, image, file, done, encode](const QImage &picture) {
+        if (!saver)
+            return;
+        if (!picture.isNull()) {
+            encode(picture);
+            return;
+        }
+        if (!m_fetch) {
+            done(false);
+            return;
+        }
+        // The page may not read a picture of another site: the program's own fetch brings it.
+        m_fetch(image.src, file, [saver, file, done](bool fetched) {
+            if (!saver)
+                return;
+            QFile in(file);
+            if (!fetched || !in.open(QIODevice::ReadOnly)) {
+                done(false);
+                return;
+            }
+            QThreadPool::globalInstance()->start([saver, file, done, bytes = in.readAll()] {
+                const bool ok = encodePictureBytes(bytes, file);
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [saver, done, ok] {
+                        if (saver)
+                            done(ok);
+                    },
+                    Qt::QueuedConnection);
+            });
+        });
+    });
+}
+
+void FormWeb::obtainPicture(const QString &src, std::function<void(const QImage &)> done)
+{
+    if (const auto entry = m_prefetched.take(src); entry && !entry->retry) {
+        if (entry->done)
+            done(entry->picture);
+        else
+            entry->waiter = std::move(done);
+        return;
+    }
+    fetchAndDecode(src, std::move(done));
+}
+
+void FormWeb::fetchAndDecode(const QString &src, std::function<void(const QImage &)> done)
+{
+    QPointer<FormWeb> self(this);
+    m_pictures->fetch(src, [self, done](const QByteArray &bytes, bool ok) {
+        if (!ok) {
+            done({});
+            return;
+        }
+        QThreadPool::globalInstance()->start([self, done, bytes] {
+            const QImage picture = decodePictureBytes(bytes);
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, done, picture] {
+                    if (self)
+                        done(picture);
+                },
+                Qt::QueuedConnection);
+        });
+    });
+}
+
+void FormWeb::prefetchPicture(const QString &src)
+{
+    if (m_prefetched.contains(src))
+        return;
+    auto entry = std::make_shared<Prefetched>();
+    m_prefetched.insert(src, entry);
+    // Taken out of the list before it was asked for, the entry answers its waiter.
+    fetchAndDecode(src, [entry](const QImage &picture) {
+        entry->done = true;
+        if (entry->waiter) {
+            std::exchange(entry->waiter, nullptr)(picture);
+            return;
+        }
+        // A very large picture is not kept waiting in memory: it is taken again when its turn comes.
+        if (qint64(picture.width()) * picture.height() > kMostWaitingPixels)
+            entry->retry = true;
+        else
+            entry->picture = picture;
+    });
 }
 
 void FormWeb::zhan(QPoint cursor)
@@ -432,6 +718,8 @@ void FormWeb::Form_Resize()
 {
     m_layout.resize(width() * 15, height() * 15);
     Web->setGeometry(0, px(m_layout.webTop), qMax(0, px(m_layout.webWidth)), qMax(0, px(m_layout.webHeight)));
+    WebPic->setGeometry(
+        0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
     const int top = px(m_layout.labelsTop);
     for (int i = 0; i < 9; ++i)
         Lab[size_t(i)]->move(Lab[size_t(i)]->x(), top);
@@ -444,6 +732,13 @@ void FormWeb::Form_Resize()
 
 void FormWeb::closeEvent(QCloseEvent *event)
 {
+    if (!m_closed && m_saver->deferClose()) {
+        // The pass stops at its next step and then closes the window.
+        Timer3->stop();
+        hide();
+        event->ignore();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
         Form_QueryUnload();
@@ -461,8 +756,14 @@ void FormWeb::Form_QueryUnload()
         if (const auto entry = m_closedPages.recordClosedPage(windowTitle(), address))
             m_host.addAddressListEntry(*entry);
     }
-    if (record.writeHistory)
+    if (record.writeHistory) {
         m_history.WriteTabHistory(m_values.DataFolder, QDate::currentDate());
+        const QString gallery = galleryFilePath();
+        if (!gallery.isEmpty() && QFile::exists(gallery)) {
+            common::setFileAttributes(gallery, 0);
+            QFile::remove(gallery);
+        }
+    }
 }
 
 }

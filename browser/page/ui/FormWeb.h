@@ -3,7 +3,9 @@
 #include "browser/frame/cWebBrowser.h"
 #include "browser/page/PageRules.h"
 #include "browser/page/PageTimers.h"
+#include "browser/page/PictureSaver.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWidget>
@@ -33,6 +35,7 @@ class SilentPage;
 namespace browser::page {
 
 class PageHost;
+class PagePictureFetcher;
 
 // The request filter of one page: media (videos, background sounds) and embedded objects are
 // refused while the page's download control refuses them.
@@ -80,7 +83,12 @@ public:
     QString SelectedText;
 
     QWebEngineView *Web = nullptr;
+    // The gallery view, shown in place of the page while the frame's gallery toggle is on.
+    QWebEngineView *WebPic = nullptr;
+    bool GalleryMode = false;
     web::SilentPage *page() const { return m_page; }
+    web::SilentPage *galleryPage() const { return m_galleryPage; }
+    PictureSaver &saver() const { return *m_saver; }
     std::array<QLabel *, 9> Lab {};
     QFrame *PictMouse = nullptr;
     std::array<QLabel *, 2> LabCopy {};
@@ -99,6 +107,25 @@ public:
     const TabHistory &tabHistory() const { return m_history; }
     const LoadWatch &loadWatch() const { return m_loadWatch; }
     const SaveTicker &saveTicker() const { return m_saveTicker; }
+
+    // Counts the page's large pictures (AutoFind) or collects them into the gallery and shows it.
+    // galleryDone follows when the run ended.
+    void SearchPic();
+    // Writes the gallery of the collected pictures in the columns of Tu and shows it.
+    void LoadPic();
+    void PictFangZhen();
+    void PictLaShen();
+    // Shows the gallery in place of the page, or the page again.
+    void showGallery(bool on);
+    void BeforeDownload();
+    void SavePictureDisk(const QString &path);
+    void SavePictureForSize();
+    void AutoDownLoadImag();
+    // How addresses are fetched into files (the fallback pass, pictures the page cannot read); by
+    // default the program's downloader with the picture size cap.
+    void setFetchFunction(FetchFunction fetch) { m_fetch = std::move(fetch); }
+    // Where every page window writes its gallery.
+    static QString galleryFilePath();
 
     void SetActivate();
     void butenableable();
@@ -119,6 +146,12 @@ public:
     // The capture of the last ScreenSaveAs; nullptr before the first.
     web::PageCapture *capture() const { return m_capture; }
 
+signals:
+    // A picture search ended: counted, gallery written, or nothing to show.
+    void galleryDone();
+    // A deferred close completed.
+    void deferredCloseDone();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -135,12 +168,32 @@ private:
     void Timer2_Timer();
     void Timer3_Timer();
     void applyContentSettings(const frame::PageContentSettings &settings, bool refresh);
+    void writeAndShowGallery(const QString &html, const QString &countText);
+    void takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done);
+    // The picture decoded from its bytes through the page, from the prefetched ones when they were
+    // asked for; a null picture when it cannot be had.
+    void obtainPicture(const QString &src, std::function<void(const QImage &)> done);
+    void fetchAndDecode(const QString &src, std::function<void(const QImage &)> done);
+    void prefetchPicture(const QString &src);
+    void onPassEnded();
 
     PageHost &m_host;
     const common::Services &m_services;
     common::RunningValues &m_values;
     frame::ClosedPages &m_closedPages;
     web::SilentPage *m_page = nullptr;
+    web::SilentPage *m_galleryPage = nullptr;
+    PictureSaver *m_saver = nullptr;
+    PagePictureFetcher *m_pictures = nullptr;
+    FetchFunction m_fetch;
+    struct Prefetched {
+        bool done = false;
+        bool retry = false;
+        QImage picture;
+        std::function<void(const QImage &)> waiter;
+    };
+    QHash<QString, std::shared_ptr<Prefetched>> m_prefetched;
+    bool m_timerPass = false;
     PageRequestFilter *m_filter = nullptr;
     web::PageCapture *m_capture = nullptr;
     QPointer<QWebEngineView> m_captureView;

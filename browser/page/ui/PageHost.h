@@ -40,6 +40,15 @@ public:
     virtual void pageActivated(FormWeb *page) = 0;
     // Opens the download folder.
     virtual void openDownloadFolder() = 0;
+    // A picture of the gallery was clicked: its details are shown.
+    virtual void openPictureDetails(const QString &) { }
+    // The page wrote its gallery: the frame's gallery toggle goes on, which shows the gallery when
+    // it was off.
+    virtual void galleryWritten(FormWeb *) { }
+    // Whether the frame's gallery toggle is on.
+    virtual bool galleryToggleOn() const { return false; }
+    // The frame's batch-save button, disabled while an automatic pass of the page runs.
+    virtual void setBatchSaveEnabled(bool) { }
 };
 
 }

@@ -1,0 +1,204 @@
+#include "browser/page/Harvester.h"
+
+#include "common/Numbers.h"
+#include "common/PictureList.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace browser::page {
+
+namespace {
+
+    const QString kCrLf = QStringLiteral("\r\n");
+
+    int sizeOf(const QVariant &value)
+    {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (!ok || !(number > 0))
+            return 0;
+        return number >= 1e9 ? 1000000000 : int(number);
+    }
+
+    QString fileNamePart(const QString &address)
+    {
+        const qsizetype slash = address.lastIndexOf(QLatin1Char('/'));
+        return slash < 0 ? address : address.mid(slash + 1);
+    }
+
+}
+
+QList<PageImage> parsePageImages(const QVariant &answer)
+{
+    QVariantList flat;
+    if (answer.typeId() == QMetaType::QString) {
+        const QJsonDocument document = QJsonDocument::fromJson(answer.toString().toUtf8());
+        if (!document.isArray())
+            return {};
+        flat = document.array().toVariantList();
+    } else if (answer.canConvert<QVariantList>() && answer.typeId() != QMetaType::QByteArray) {
+        flat = answer.toList();
+    }
+    QList<PageImage> images;
+    images.reserve(flat.size() / 3);
+    for (qsizetype i = 0; i + 2 < flat.size(); i += 3) {
+        PageImage image;
+        if (flat[i].typeId() == QMetaType::QString)
+            image.src = flat[i].toString();
+        image.width = sizeOf(flat[i + 1]);
+        image.height = sizeOf(flat[i + 2]);
+        images.append(image);
+    }
+    return images;
+}
+
+bool endsWithJpg(const QString &address)
+{
+    return address.endsWith(QLatin1String(".jpg"), Qt::CaseSensitive);
+}
+
+SearchResult SearchPic(const QList<PageImage> &images, common::PictureList &pictures, bool AutoFind)
+{
+    SearchResult result;
+    pictures.PictureCount = 0;
+    for (const PageImage &image : images) {
+        if (!pictures.store(pictures.PictureCount, image.src)) {
+            result.overflowed = true;
+            return result;
+        }
+        if (isLargePicture(image.width, image.height))
+            ++pictures.PictureCount;
+    }
+    result.PictureCount = pictures.PictureCount;
+    if (AutoFind) {
+        if (pictures.PictureCount >= 1)
+            result.foundText = QStringLiteral("发现图片：%1").arg(pictures.PictureCount);
+        return result;
+    }
+    if (pictures.PictureCount <= 1) {
+        result.secondPass = true;
+        for (const PageImage &image : images) {
+            if (!pictures.store(pictures.PictureCount, image.src)) {
+                result.overflowed = true;
+                result.PictureCount = pictures.PictureCount;
+                return result;
+            }
+            if (endsWithJpg(image.src))
+                ++pictures.PictureCount;
+        }
+        result.PictureCount = pictures.PictureCount;
+    }
+    result.foundText = QStringLiteral("发现图片：%1").arg(pictures.PictureCount);
+    return result;
+}
+
+int galleryColumnWidth(int webWidthTwips)
+{
+    const qint64 width = common::roundHalfEven(webWidthTwips / 15.0 - 30);
+    return int(common::roundHalfEven(width / 2.0 - 5));
+}
+
+int layoutWidth(int webPicWidthTwips, int &Tu)
+{
+    const double base = double(common::roundHalfEven(webPicWidthTwips / 15.0 - 40));
+    switch (Tu) {
+    case 0:
+        Tu = 1;
+        return int(base);
+    case 2:
+        return int(common::roundHalfEven(base / 2));
+    case 3:
+        return int(common::roundHalfEven(base / 3 - 7));
+    case 4:
+        return int(common::roundHalfEven(base / 4 - 8));
+    case 5:
+        return int(common::roundHalfEven(base / 5 - 6));
+    case 6:
+        return int(common::roundHalfEven(base / 6 - 6));
+    default:
+        return int(base);
+    }
+}
+
+QString escapeUnquotedAttribute(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '\'':
+        case '=':
+        case '`':
+        case ' ':
+        case '\t':
+        case '\n':
+        case '\r':
+        case '\f':
+            out += QStringLiteral("&#%1;").arg(int(c.unicode()));
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString searchGalleryPage(const common::PictureList &pictures, int columnWidth)
+{
+    QString page;
+    page += QStringLiteral("<body bgcolor=#000000 oncontextmenu=\"return false\" topmargin=0 leftmargin=0 "
+                           "rightmargin=0 bottommargin=0>")
+        + kCrLf;
+    page += QStringLiteral("<div align=center>") + kCrLf;
+    const QString width = QString::number(columnWidth);
+    for (int i = 0; i < pictures.PictureCount; ++i) {
+        const QString url = pictures.at(i);
+        const QString quoted = url.toHtmlEscaped();
+        page += QStringLiteral("<a href=\"") + quoted + QStringLiteral("\" target=\"_blank\"><img border=\"1\" src=\"")
+            + quoted + QStringLiteral("\"  width=") + width + QStringLiteral(" title=")
+            + escapeUnquotedAttribute(fileNamePart(url)) + QStringLiteral(" ></a> ") + kCrLf + kCrLf;
+    }
+    return page;
+}
+
+QString layoutGalleryPage(const common::PictureList &pictures, int width, int Tu, const QString &ColorSel)
+{
+    QString page;
+    page += QStringLiteral("<body bgcolor=") + escapeUnquotedAttribute(ColorSel) + QStringLiteral(">") + kCrLf;
+    page += QStringLiteral("<body oncontextmenu=self.event.returnValue=false topmargin=0 leftmargin=0 rightmargin=0 "
+                           "bottommargin=0>")
+        + kCrLf;
+    if (Tu == 1)
+        page += QStringLiteral("<div align=center>") + kCrLf;
+    const QString w = QString::number(width);
+    for (int i = 0; i < pictures.PictureCount; ++i) {
+        const QString quoted = pictures.at(i).toHtmlEscaped();
+        page += QStringLiteral("<a href=\"") + quoted + QStringLiteral("\" target=\"_blank\"><img border=\"1\" src=\"")
+            + quoted + QStringLiteral("\" width=") + w + QStringLiteral("></a>") + kCrLf + kCrLf;
+    }
+    if (Tu == 1)
+        page += QStringLiteral("</div>") + kCrLf;
+    page += QStringLiteral("</body>") + kCrLf;
+    return page;
+}
+
+int nextColumnSelector(int Tu)
+{
+    ++Tu;
+    return Tu > 4 ? 0 : Tu;
+}
+
+}

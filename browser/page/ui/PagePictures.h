@@ -1,0 +1,40 @@
+#pragma once
+
+#include "browser/page/Harvester.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QWebEnginePage;
+
+namespace browser::page {
+
+// Asks the page for its picture elements in one round trip; done receives them (none when the page
+// does not answer).
+void queryPageImages(QWebEnginePage *page, std::function<void(QList<PageImage>)> done);
+
+// Takes pictures as the page has them: fetched inside the page with its cookies and referrer, from
+// the engine's cache when the page holds the picture there, so the server is not asked again.
+// Pictures of another site that does not allow the page to read them are not had this way.
+class PagePictureFetcher : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTimeoutMs = 30000;
+    static constexpr int kPollMs = 2;
+
+    explicit PagePictureFetcher(QWebEnginePage *page, QObject *parent = nullptr);
+
+    // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread.
+    void fetch(const QString &src, std::function<void(const QByteArray &, bool)> done);
+
+private:
+    void poll(int key, qint64 startedMs, std::function<void(const QByteArray &, bool)> done);
+
+    QPointer<QWebEnginePage> m_page;
+    int m_serial = 0;
+};
+
+}
