@@ -107,6 +107,10 @@ namespace {
             add(u"查看(&V)", u"全屏显示", [](F &f) { f.fullScreen(); });
             add(u"工具(&T)", u"网站访问历史(&H)", [](F &f) { f.openHistoryPage(); });
             add(u"历史(&L)", u"清除历史记录(&C)", [](F &f) { f.clearClosedPages(); });
+            add(u"收藏夹(&A)", u"添加到收藏夹", [](F &f) { f.openFavoritesDialog(); });
+            add(u"收藏夹(&A)", u"刷新收藏夹", [](F &f) { f.refreshFavorites(); });
+            add(u"收藏夹(&A)", u"整理收藏夹", [](F &f) { f.openFavoritesOrganizer(); });
+            add(u"工具(&T)", u"网页刷屏器(&R)", [](F &f) { f.openAutoRefresher(); });
             return c;
         }();
         return commands;
@@ -229,7 +233,7 @@ void Frmmain::createToolbar()
         { "Command8", QStyle::SP_DialogCloseButton, [](F &f) { f.closeActiveTab(); } },
         { "Command3", QStyle::SP_DialogResetButton, [](F &f) { f.reopenClosedPage(); } },
         { "Command11", QStyle::SP_FileDialogDetailedView, nullptr },
-        { "ImgComb", QStyle::SP_FileDialogListView, nullptr },
+        { "ImgComb", QStyle::SP_FileDialogListView, [](F &f) { f.openBatchReader(); } },
         { "Command1", QStyle::SP_MediaPlay, nullptr },
         { "Command5", QStyle::SP_DirHomeIcon, [](F &f) { f.LoadNewForm(sites::kSiteDirectory); } },
         { "Command7", QStyle::SP_FileDialogContentsView, [](F &f) {
@@ -324,6 +328,8 @@ void Frmmain::createMenus()
                     menu->addAction(QStringLiteral("检查新版本(&U)"))->setEnabled(false);
                     break;
                 case FrameMenuItem::FavoritesList:
+                    createFavoritesList(menu);
+                    break;
                 case FrameMenuItem::NoList:
                     break;
                 }

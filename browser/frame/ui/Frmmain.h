@@ -111,6 +111,22 @@ public:
     void Timer1_Timer();
     void Timer2_Timer();
 
+    // Favorites: rebuilds the favorites menu from the list file.
+    void AddFavor();
+    void refreshFavorites();
+    void openFavoritesDialog();
+    void openFavoritesOrganizer();
+    // A favorites menu item chosen (1 and up).
+    void MyFavorites_Click(int index);
+    // MyFavorites(0) is always there (hidden); 1 and up show the list; nullptr past the end.
+    QAction *MyFavorites(int index) const;
+    int favoriteItemCount() const { return int(m_favoriteItems.size()); }
+    // The page tools.
+    void openBatchReader();
+    void openAutoRefresher();
+    // Reloads the page of the tab active now.
+    void refreshActivePage();
+
     // The frame as a page window's host.
     bool isCurrentTab(const page::FormWeb *page) const override;
     void setTabLabel(int slot, const QString &text, const QString &toolTip) override;
@@ -135,6 +151,7 @@ private:
     void createControls();
     void createToolbar();
     void createMenus();
+    void createFavoritesList(QMenu *menu);
     void Form_Load();
     void Form_Resize();
     void Form_QueryUnload();
@@ -175,6 +192,8 @@ private:
     int m_scrollPending = 0;
     bool m_scrollInFlight = false;
     bool m_closing = false;
+    QMenu *m_favoritesMenu = nullptr;
+    std::vector<QAction *> m_favoriteItems;
 };
 
 }
