@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,7 +65,8 @@ FormReader::FormReader(common::SettingsStore &settings,
 
     connect(CmdSearch, &QPushButton::clicked, this, &FormReader::CmdSearch_Click);
     connect(ComPath, &QComboBox::activated, this, &FormReader::ComPath_Click);
-    connect(ComPath->lineEdit(), &QLineEdit::returnPressed, this, &FormReader::ComPath_KeyEnter);
+    // Enter is taken here, before the line edit and the box pass it on.
+    ComPath->lineEdit()->installEventFilter(this);
     connect(ListFile, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         ListFile_Click(ListFile->row(item));
     });
@@ -150,6 +152,18 @@ void FormReader::Command1_Click()
         ListFile_Click(row);
     }
     close();
+}
+
+bool FormReader::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ComPath->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ComPath_KeyEnter();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void FormReader::resizeEvent(QResizeEvent *event)
