@@ -116,9 +116,9 @@ public:
     void refreshFavorites();
     void openFavoritesDialog();
     void openFavoritesOrganizer();
-    // A favorites menu item chosen (1 and up).
+    // A favorites menu item chosen: item n shows entry n of the list, from 0.
     void MyFavorites_Click(int index);
-    // MyFavorites(0) is always there (hidden); 1 and up show the list; nullptr past the end.
+    // MyFavorites(0) is always there (hidden while the list is empty); nullptr past the end.
     QAction *MyFavorites(int index) const;
     int favoriteItemCount() const { return int(m_favoriteItems.size()); }
     // The page tools.

@@ -106,8 +106,24 @@ void Frmmain::openFavoritesOrganizer()
     dialog.exec();
 }
 
+namespace {
+    // A tool window that is open already comes to the front instead of opening a second time.
+    template <typename Window> bool raiseOpen(QWidget *owner)
+    {
+        auto *open = owner->findChild<Window *>(QString(), Qt::FindDirectChildrenOnly);
+        if (!open)
+            return false;
+        open->showNormal();
+        open->raise();
+        open->activateWindow();
+        return true;
+    }
+}
+
 void Frmmain::openBatchReader()
 {
+    if (raiseOpen<FormReader>(this))
+        return;
     auto *reader = new FormReader(
         m_services.settings,
         m_values.DataFolder,
@@ -118,6 +134,8 @@ void Frmmain::openBatchReader()
 
 void Frmmain::openAutoRefresher()
 {
+    if (raiseOpen<FormAutoREshua>(this))
+        return;
     auto *refresher = new FormAutoREshua([this] { refreshActivePage(); }, nullptr, this);
     refresher->show();
 }

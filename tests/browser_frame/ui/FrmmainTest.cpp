@@ -407,7 +407,8 @@ TEST_F(FrameWindow, MenusToolbarAndShortcutsFollowTheTables)
         for (const browser::frame::FrameMenuItem &item : spec.items) {
             if (item.kind == browser::frame::FrameMenuItem::List) {
                 // Entries made while the browser runs: the two outside sites, the 22 closed-page
-                // items, the version check; the favorites come with their own window.
+                // items, the version check, and the favorites' first item (hidden while there are no
+                // favorites, as here).
                 switch (item.list) {
                 case browser::frame::FrameMenuItem::OutsideSites:
                     a += 2;
@@ -416,6 +417,10 @@ TEST_F(FrameWindow, MenusToolbarAndShortcutsFollowTheTables)
                     a += browser::frame::ClosedPages::kMenuItems;
                     break;
                 case browser::frame::FrameMenuItem::VersionCheck:
+                    a += 1;
+                    break;
+                case browser::frame::FrameMenuItem::FavoritesList:
+                    EXPECT_FALSE(actions.value(a) && actions.value(a)->isVisible());
                     a += 1;
                     break;
                 default:
@@ -455,7 +460,8 @@ TEST_F(FrameWindow, MenusToolbarAndShortcutsFollowTheTables)
     // Commands of windows still to come are there, and disabled.
     for (const char16_t *entry : { u"保存 网页(&A)", u"打印(&P)" })
         EXPECT_FALSE(f.menuAction(QStringLiteral("文件(&F)"), QString::fromUtf16(entry))->isEnabled());
-    EXPECT_FALSE(f.menuAction(QStringLiteral("收藏夹(&A)"), QStringLiteral("添加到收藏夹"))->isEnabled());
+    // The favorites' entries have their windows.
+    EXPECT_TRUE(f.menuAction(QStringLiteral("收藏夹(&A)"), QStringLiteral("添加到收藏夹"))->isEnabled());
 }
 
 TEST_F(FrameWindow, DesktopCommandsGoThroughThePlatformLayer)

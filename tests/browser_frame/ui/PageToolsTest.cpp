@@ -263,6 +263,9 @@ TEST_F(AutoRefresherInFrame, TheMenuEntryOpensItAndItReloadsWhicheverTabIsActive
     EXPECT_TRUE(opened->isVisible());
     EXPECT_EQ(opened->Frame1->title(), QStringLiteral("选项"));
     EXPECT_EQ(opened->Label1->text(), QStringLiteral("刷新频率："));
+    // A second time it is the same window.
+    entry->trigger();
+    EXPECT_EQ(f.findChildren<FormAutoREshua *>().size(), 1);
     opened->close();
 
     f.LoadNewForm(server().url("/two"));
