@@ -76,7 +76,19 @@ FormReader::FormReader(common::SettingsStore &settings,
     Form_Load();
 }
 
-FormReader::~FormReader() = default;
+FormReader::~FormReader()
+{
+    // Also when the frame goes while the reader is open.
+    saveFolder();
+}
+
+void FormReader::saveFolder()
+{
+    if (m_saved)
+        return;
+    m_saved = true;
+    m_settings.save(common::keys::kReader, common::keys::kHistory, m_folder);
+}
 
 void FormReader::Form_Load()
 {
@@ -185,10 +197,7 @@ void FormReader::Form_Resize()
 
 void FormReader::closeEvent(QCloseEvent *event)
 {
-    if (!m_saved) {
-        m_saved = true;
-        m_settings.save(common::keys::kReader, common::keys::kHistory, m_folder);
-    }
+    saveFolder();
     QWidget::closeEvent(event);
 }
 

@@ -52,6 +52,7 @@ private:
     void listFolder(const QString &folder);
     void addToPathList(const QString &folder);
     void information(const QString &text);
+    void saveFolder();
 
     common::SettingsStore &m_settings;
     QString m_dataFolder;

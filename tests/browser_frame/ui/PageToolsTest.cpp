@@ -122,7 +122,7 @@ TEST_F(BatchReader, AClickOpensOneFile)
     EXPECT_EQ(f.tabs().TabCount(), 2);
     // No second "/" after a folder that ends with one.
     EXPECT_EQ(f.activePage()->Intourl, common::fileUrl(pages.filePath(QStringLiteral("b.htm"))).toString());
-    ASSERT_TRUE(waitFor([&] { return loaded(1, QStringLiteral("Only B")); }))
+    ASSERT_TRUE(waitFor([&] { return loaded(1, QStringLiteral("Only B")); }, 60000))
         << qPrintable(labelAt(1)) << " " << qPrintable(f.activePage()->LocationURL()) << " "
         << qPrintable(f.activePage()->Web->title());
     EXPECT_TRUE(reader->isVisible());
