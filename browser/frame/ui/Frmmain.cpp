@@ -15,6 +15,7 @@
 #include "common/Services.h"
 #include "common/Settings.h"
 #include "common/platform/Desktop.h"
+#include "desktop/ui/FormDesktop.h"
 #include "system/ShellIntegration.h"
 #include "system/ui/Dialogs.h"
 #include "system/ui/FormSetup.h"
@@ -133,12 +134,17 @@ namespace {
             add(u"工具(&T)", u"清除网页广告", [](F &f) { f.clearAds(); });
             add(u"工具(&T)", u"清除浏览记录(&C)", [](F &f) { f.openTraceCleaner(); });
             add(u"工具(&T)", u"文件夹加密(&J)", [](F &f) { f.openFolderHiding(); });
+            add(u"工具(&T)", u"Melodesk", [](F &f) { f.openMelodesk(); });
             add(u"工具(&T)", u"屏幕保护程序(下载目录)", [](F &f) { f.openSlideshow(); });
             add(u"工具(&T)", u"关闭电脑声音", [](F &f) { f.toggleMute(); });
             add(u"工具(&T)", u"关闭电脑屏幕", [](F &f) { f.screenOff(); });
             add(u"查看(&V)", u"查看网页图片", [](F &f) { f.showPagePictures(); });
             add(u"查看(&V)", u"下载网页图片（手动）", [](F &f) { f.Command4_Click(); });
             add(u"文件(&F)", u"提取全部图片 另存为(&S)", [](F &f) { f.saveAllPictures(); });
+            add(u"收藏夹(&A)", u"添加到收藏夹", [](F &f) { f.openFavoritesDialog(); });
+            add(u"收藏夹(&A)", u"刷新收藏夹", [](F &f) { f.refreshFavorites(); });
+            add(u"收藏夹(&A)", u"整理收藏夹", [](F &f) { f.openFavoritesOrganizer(); });
+            add(u"工具(&T)", u"网页刷屏器(&R)", [](F &f) { f.openAutoRefresher(); });
             return c;
         }();
         return commands;
@@ -263,7 +269,7 @@ void Frmmain::createToolbar()
         { "Command8", QStyle::SP_DialogCloseButton, [](F &f) { f.closeActiveTab(); } },
         { "Command3", QStyle::SP_DialogResetButton, [](F &f) { f.reopenClosedPage(); } },
         { "Command11", QStyle::SP_FileDialogDetailedView, [](F &f) { f.openSource(false); } },
-        { "ImgComb", QStyle::SP_FileDialogListView, nullptr },
+        { "ImgComb", QStyle::SP_FileDialogListView, [](F &f) { f.openBatchReader(); } },
         { "Command1", QStyle::SP_MediaPlay, [](F &f) { f.openSlideshow(); } },
         { "Command5", QStyle::SP_DirHomeIcon, [](F &f) { f.LoadNewForm(sites::kSiteDirectory); } },
         { "Command7", QStyle::SP_FileDialogContentsView, [](F &f) {
@@ -361,6 +367,8 @@ void Frmmain::createMenus()
                     menu->addAction(QStringLiteral("检查新版本(&U)"))->setEnabled(false);
                     break;
                 case FrameMenuItem::FavoritesList:
+                    createFavoritesList(menu);
+                    break;
                 case FrameMenuItem::NoList:
                     break;
                 }
@@ -944,6 +952,12 @@ void Frmmain::saveAllPicturesInto(const QString &folder)
         this,
         [this, previous] { m_values.DownloadFolder = previous; },
         Qt::SingleShotConnection);
+}
+
+void Frmmain::openMelodesk()
+{
+    desktop::FormDesktop::loadHidden(m_services, m_values);
+    showMinimized();
 }
 
 void Frmmain::openPictureDetails(const QString &url)

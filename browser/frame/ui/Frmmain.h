@@ -154,8 +154,26 @@ public:
     void openHomeFolder(); // "我的电脑"
     void dialUp();
     void openFolderHiding();
+    // Melodesk starts hidden in the notification area; the frame steps aside.
+    void openMelodesk();
     void screenOff();
     FindBar *findBar() const { return m_findBar; }
+
+    // Favorites: rebuilds the favorites menu from the list file.
+    void AddFavor();
+    void refreshFavorites();
+    void openFavoritesDialog();
+    void openFavoritesOrganizer();
+    // A favorites menu item chosen: item n shows entry n of the list, from 0.
+    void MyFavorites_Click(int index);
+    // MyFavorites(0) is always there (hidden while the list is empty); nullptr past the end.
+    QAction *MyFavorites(int index) const;
+    int favoriteItemCount() const { return int(m_favoriteItems.size()); }
+    // The page tools.
+    void openBatchReader();
+    void openAutoRefresher();
+    // Reloads the page of the tab active now.
+    void refreshActivePage();
 
     // The frame as a page window's host.
     bool isCurrentTab(const page::FormWeb *page) const override;
@@ -185,6 +203,7 @@ private:
     void createControls();
     void createToolbar();
     void createMenus();
+    void createFavoritesList(QMenu *menu);
     void Form_Load();
     void Form_Resize();
     void Form_QueryUnload();
@@ -228,6 +247,8 @@ private:
     int m_scrollPending = 0;
     bool m_scrollInFlight = false;
     bool m_closing = false;
+    QMenu *m_favoritesMenu = nullptr;
+    std::vector<QAction *> m_favoriteItems;
 };
 
 }

@@ -1,5 +1,6 @@
 #include "FrameTestSupport.h"
 #include "browser/frame/FrameCommands.h"
+#include "desktop/ui/FormDesktop.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,6 +80,29 @@ TEST_F(FrameBoxes, TabCloseMarkGoesWhenTheCursorLeavesTheTopBar)
         QTest::qWait(700);
         EXPECT_EQ(f.TextClose->x() == shownAt, c.stays) << c.cursorY;
     }
+}
+
+TEST_F(FrameBoxes, HiddenMelodeskEntryLoadsItHiddenAndTheFrameStepsAside)
+{
+    Frmmain &f = open();
+    f.show();
+    QAction *entry = f.menuAction(QStringLiteral("工具(&T)"), QStringLiteral("Melodesk"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_FALSE(entry->isVisible());
+    // A hidden entry cannot be triggered: show it to reach its command.
+    entry->setVisible(true);
+    entry->trigger();
+    QPointer<desktop::FormDesktop> melodesk;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<desktop::FormDesktop *>(widget))
+            melodesk = window;
+    }
+    ASSERT_FALSE(melodesk.isNull());
+    EXPECT_FALSE(melodesk->isVisible());
+    EXPECT_TRUE(f.isMinimized());
+    melodesk->mExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(melodesk.isNull());
 }
 
 }
