@@ -70,8 +70,7 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
         image =
             larger->first.scaled(fitWithin(upright, edgeOf(*size)), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         served.fromCache = true;
-    } else if (format == "jpeg"
-        && !(image = embeddedCopy(path, fitWithin(upright, edgeOf(*size)))).isNull()) {
+    } else if (format == "jpeg" && !(image = embeddedCopy(path, fitWithin(upright, edgeOf(*size)))).isNull()) {
         // The camera's own thumbnail already covers the copy: no need to decode the photo.
         served.fromEmbedded = true;
     } else {

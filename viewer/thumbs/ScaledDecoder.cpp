@@ -21,8 +21,15 @@ namespace {
         // Orientations 2..8: mirrored, turned half round, flipped, then those with a quarter turn.
         static constexpr struct {
             bool mirror, flip, quarter;
-        } kTurns[9] = { {}, {}, { true, false, false }, { true, true, false }, { false, true, false },
-            { false, true, true }, { false, false, true }, { true, false, true }, { true, true, true } };
+        } kTurns[9] = { {},
+            {},
+            { true, false, false },
+            { true, true, false },
+            { false, true, false },
+            { false, true, true },
+            { false, false, true },
+            { true, false, true },
+            { true, true, true } };
         const auto turn = kTurns[std::clamp(orientation, 1, 8)];
         if (turn.mirror || turn.flip)
             image = image.mirrored(turn.mirror, turn.flip);
@@ -57,9 +64,11 @@ QImage embeddedCopy(const QString &path, QSize target)
     // Cut to the picture's aspect about the centre.
     QSize kept = image.size();
     if (qint64(kept.width()) * target.height() > qint64(kept.height()) * target.width())
-        kept.setWidth(std::max(1, int((qint64(kept.height()) * target.width() + target.height() / 2) / target.height())));
+        kept.setWidth(
+            std::max(1, int((qint64(kept.height()) * target.width() + target.height() / 2) / target.height())));
     else
-        kept.setHeight(std::max(1, int((qint64(kept.width()) * target.height() + target.width() / 2) / target.width())));
+        kept.setHeight(
+            std::max(1, int((qint64(kept.width()) * target.height() + target.width() / 2) / target.width())));
     if (kept.width() < target.width() || kept.height() < target.height())
         return {};
     image = image.copy(QRect(QPoint((image.width() - kept.width()) / 2, (image.height() - kept.height()) / 2), kept));

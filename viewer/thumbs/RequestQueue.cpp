@@ -1,0 +1,56 @@
+#include "RequestQueue.h"
+
+#include <algorithm>
+
+namespace viewer::thumbs {
+
+RequestQueue::RequestQueue(int threads)
+    : m_threads(std::max(1, threads))
+    , m_awayThreads(std::max(1, m_threads - 1))
+{
+}
+
+quint64 RequestQueue::add(const QString &path)
+{
+    m_waiting.push_back({ m_nextTicket, path });
+    return m_nextTicket++;
+}
+
+void RequestQueue::setInView(QSet<QString> paths)
+{
+    m_inView = std::move(paths);
+}
+
+void RequestQueue::addInView(const QString &path)
+{
+    m_inView.insert(path);
+}
+
+std::optional<RequestQueue::Request> RequestQueue::takeNext()
+{
+    if (m_running >= m_threads || m_waiting.empty())
+        return std::nullopt;
+    // The first in view, else the first of all (the queue is in ticket order).
+    auto next = std::find_if(
+        m_waiting.begin(), m_waiting.end(), [this](const Waiting &waiting) { return m_inView.contains(waiting.path); });
+    const bool inView = next != m_waiting.end();
+    if (!inView) {
+        if (m_runningAway >= m_awayThreads)
+            return std::nullopt;
+        next = m_waiting.begin();
+    }
+    Request request { next->ticket, std::move(next->path), inView };
+    m_waiting.erase(next);
+    ++m_running;
+    m_runningAway += inView ? 0 : 1;
+    return request;
+}
+
+void RequestQueue::finished(const Request &request)
+{
+    m_running = std::max(0, m_running - 1);
+    if (!request.inView)
+        m_runningAway = std::max(0, m_runningAway - 1);
+}
+
+}
