@@ -111,7 +111,10 @@ namespace {
         };
         const Case cases[] = {
             { "big-endian", withParts([](ExifParts &) {}), true, 1 },
-            { "little-endian, turned", withParts([](ExifParts &p) { p.bigEndian = false, p.orientation = 6; }), true, 6 },
+            { "little-endian, turned",
+                withParts([](ExifParts &p) { p.bigEndian = false, p.orientation = 6; }),
+                true,
+                6 },
             { "offset as a short", withParts([](ExifParts &p) { p.offsetType = 3, p.orientation = 8; }), true, 8 },
             { "orientation out of range", withParts([](ExifParts &p) { p.orientation = 9; }), true, 1 },
             { "after a JFIF segment",
@@ -120,7 +123,10 @@ namespace {
                 1 },
             { "offset past the segment", withParts([](ExifParts &p) { p.offsetShift = 4; }), false, 1 },
             { "length past the segment", withParts([](ExifParts &p) { p.lengthShift = 1; }), false, 1 },
-            { "length wrapping round", withParts([&](ExifParts &p) { p.lengthShift = 0xFFFFFFFFll - thumb.size(); }), false, 1 },
+            { "length wrapping round",
+                withParts([&](ExifParts &p) { p.lengthShift = 0xFFFFFFFFll - thumb.size(); }),
+                false,
+                1 },
             { "offset wrapping round", withParts([](ExifParts &p) { p.offsetShift = 0xFFFFFFF0ll; }), false, 1 },
             { "first IFD stating 65535 entries", withParts([](ExifParts &p) { p.firstCount = 0xFFFF; }), false, 1 },
             { "thumbnail not a JPEG", withParts([](ExifParts &p) { p.thumbnail = "GIF89a-not-jpeg"; }), false, 1 },
@@ -163,8 +169,8 @@ namespace {
                 SCOPED_TRACE(testing::Message() << "orientation " << orientation << (withBars ? " with bars" : ""));
                 ExifParts parts;
                 parts.orientation = orientation;
-                parts.thumbnail =
-                    encoded(withBars ? barred : stored.scaled(300, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                parts.thumbnail = encoded(
+                    withBars ? barred : stored.scaled(300, 200, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
                 const QString path = dir.filePath(QStringLiteral("photo-%1-%2.jpg").arg(orientation).arg(withBars));
                 ASSERT_TRUE(pictures::writeFile(path, photoWith(stored, exifSegment(parts))));
                 const DecodeResult decoded = decodeScaled(path, 256);
@@ -196,8 +202,8 @@ namespace {
         };
         const QString camera = write("camera.jpg", encoded(stored.scaled(240, 160)));
         // A thumbnail whose header states 60000 x 60000 pixels: never decoded.
-        const QString forged = write("forged.jpg",
-            pictures::jpeg(pictures::jpegApp0() + pictures::jpegFrame(0xC0, 60000, 60000)));
+        const QString forged =
+            write("forged.jpg", pictures::jpeg(pictures::jpegApp0() + pictures::jpegFrame(0xC0, 60000, 60000)));
         struct Case {
             QString path;
             int width;

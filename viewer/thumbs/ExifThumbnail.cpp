@@ -130,8 +130,8 @@ std::optional<ExifThumbnail> findExifThumbnail(QByteArrayView file)
         // The picture data or its end: no Exif block comes after these.
         if (marker == 0xDA || marker == 0xD9)
             return std::nullopt;
-        const qsizetype length = (qsizetype(static_cast<unsigned char>(file[at + 2])) << 8)
-            | static_cast<unsigned char>(file[at + 3]);
+        const qsizetype length =
+            (qsizetype(static_cast<unsigned char>(file[at + 2])) << 8) | static_cast<unsigned char>(file[at + 3]);
         if (length < 2 || at + 2 + length > file.size())
             return std::nullopt;
         const QByteArrayView segment = file.sliced(at + 4, length - 2);
