@@ -26,6 +26,12 @@ struct ServedPicture {
 // photo when it is at least as large as the copy. Pictures stating more than kMaxDecodedPixels, unreadable files
 // and pictures that cannot be decoded are refused (a failure entry records the last). Blocking:
 // runs in a worker thread.
-ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int drawnWidth);
+//
+// Encoding::Compact answers an opaque copy as a JPEG instead of the cache's PNG (several times
+// smaller, which is what the web engine keeps of every picture of a page); the cache still gets
+// its PNG.
+enum class Encoding { CacheEntry, Compact };
+ServedPicture servePicture(
+    const ThumbnailCache &cache, const QString &path, int drawnWidth, Encoding encoding = Encoding::CacheEntry);
 
 }

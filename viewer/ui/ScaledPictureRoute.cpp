@@ -284,7 +284,7 @@ void PictureSchemeHandler::startWaiting()
         m_pool.start([this, request = *request, deviceWidth = pending.deviceWidth, dropped = pending.dropped] {
             thumbs::ServedPicture served;
             if (!dropped->load())
-                served = thumbs::servePicture(m_cache, request.path, deviceWidth);
+                served = thumbs::servePicture(m_cache, request.path, deviceWidth, thumbs::Encoding::Compact);
             QMetaObject::invokeMethod(
                 this,
                 [this, request, served = std::move(served)]() mutable { finish(request, std::move(served)); },
