@@ -25,6 +25,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
@@ -98,7 +99,10 @@ QString writePage(const QString &folder, const QStringList &paths, int layout)
 
 // ---- the shown page, in its own process -------------------------------------------------------
 
-// firstScreenPictures: how many pictures the first screen of the laid-out page shows.
+// firstScreenPictures: how many pictures the first screen of the laid-out page shows. Once all
+// is painted, the view jumps to the middle of the page and then scrolls down by one row; each is
+// timed from the scroll to the first showing of the frame that then stays, with every picture in
+// the view complete. Prints: first screen, all painted, jump, row (ms).
 int showPage(const QString &page, bool scaled, int firstScreenPictures)
 {
     QWebEngineView view;
@@ -110,39 +114,86 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
     view.show();
     QElapsedTimer clock;
     clock.start();
+    enum class Phase { Loading, Jump, Row, Done };
+    Phase phase = Phase::Loading;
     double firstScreen = -1;
+    double allPainted = -1;
+    double jump = -1;
+    double scrolledAt = -1; // when the running scroll was asked for
+    double frameSince = 0; // when the current frame first showed
     QImage previous;
+    QImage beforeScroll;
     auto *poll = new QTimer(&view);
-    poll->setInterval(25);
+    poll->setInterval(15);
+    const auto scroll = [&](const QString &script) {
+        beforeScroll = previous;
+        scrolledAt = -1;
+        silent->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &) {
+            scrolledAt = clock.nsecsElapsed() / 1e6;
+        });
+    };
     QObject::connect(poll, &QTimer::timeout, &view, [&] {
         silent->runJavaScript(
             QStringLiteral(
                 "(function(){ if (location.protocol != 'file:' || document.readyState == 'loading') return null;"
                 " var imgs = Array.from(document.images), done = i => i.complete && i.naturalWidth > 0;"
-                " return [imgs.slice(0, %1).every(done), imgs.every(done)]; })()")
+                " var inView = imgs.filter(i => { var r = i.getBoundingClientRect();"
+                "   return r.bottom > 0 && r.top < innerHeight; });"
+                " return [imgs.slice(0, %1).every(done), imgs.every(done), inView.every(done)]; })()")
                 .arg(firstScreenPictures),
             QWebEngineScript::ApplicationWorld,
             [&](const QVariant &value) {
                 const QVariantList state = value.toList();
-                if (state.size() != 2)
+                if (state.size() != 3 || phase == Phase::Done)
                     return;
+                const double now = clock.nsecsElapsed() / 1e6;
                 // The scroll bar is left out: it changes with every picture loaded further down.
                 const QImage frame = view.grab().toImage().copy(0, 0, kView.width() - 24, kView.height());
                 const bool stable = frame == previous;
+                if (!stable)
+                    frameSince = now;
                 previous = frame;
                 if (!stable)
                     return;
-                if (firstScreen < 0 && state[0].toBool())
-                    firstScreen = clock.nsecsElapsed() / 1e6;
-                if (state[1].toBool()) {
-                    std::printf("%.0f %.0f\n", firstScreen, clock.nsecsElapsed() / 1e6);
-                    std::fflush(stdout);
-                    QCoreApplication::quit();
+                if (phase == Phase::Loading) {
+                    if (firstScreen < 0 && state[0].toBool())
+                        firstScreen = now;
+                    if (!state[1].toBool())
+                        return;
+                    allPainted = now;
+                    phase = Phase::Jump;
+                    scroll(QStringLiteral("window.scrollTo(0, (document.body.scrollHeight - innerHeight) / 2)"));
+                    return;
                 }
+                if (scrolledAt < 0 || frame == beforeScroll || !state[2].toBool())
+                    return;
+                const double took = std::max(0.0, frameSince - scrolledAt);
+                if (phase == Phase::Jump) {
+                    jump = took;
+                    phase = Phase::Row;
+                    // One row: down to the top of the first picture below the top one.
+                    scroll(QStringLiteral(
+                        "(function(){ var tops = Array.from(document.images).map(i => i.getBoundingClientRect().top);"
+                        " var first = tops.find(t => t >= 0); var next = tops.find(t => t > first + 1);"
+                        " window.scrollBy(0, next - first); })()"));
+                    return;
+                }
+                phase = Phase::Done;
+                // The order the pictures were made in, for a look by hand (the driver drops it).
+                if (auto *handler = viewer::pictureSchemeHandler(silent->profile()))
+                    std::fprintf(stderr,
+                        "started: %s\n",
+                        qPrintable(handler->startedOrder()
+                                       .mid(0, 40)
+                                       .replaceInStrings(QRegularExpression(QStringLiteral(".*/IMG_1?0*")), QString())
+                                       .join(u' ')));
+                std::printf("%.0f %.0f %.0f %.0f\n", firstScreen, allPainted, jump, took);
+                std::fflush(stdout);
+                QCoreApplication::quit();
             });
     });
     poll->start();
-    QTimer::singleShot(180'000, qApp, [] { QCoreApplication::exit(2); });
+    QTimer::singleShot(240'000, qApp, [] { QCoreApplication::exit(2); });
     view.setUrl(QUrl::fromLocalFile(page));
     return QApplication::exec();
 }
@@ -206,6 +257,8 @@ QList<qint64> processTree(qint64 root)
 struct Run {
     double firstMs = -1;
     double allMs = -1;
+    double jumpMs = -1; // jump to the middle, all painted before
+    double rowMs = -1; // a row more by scrolling, all painted before
     double peakMb = 0;
 };
 
@@ -234,9 +287,11 @@ Run measure(const QString &page, bool scaled, const QString &cache, int firstScr
         peak = std::max(peak, sum);
     }
     const QList<QByteArray> times = process.readAllStandardOutput().trimmed().split(' ');
-    if (process.exitCode() == 0 && times.size() == 2) {
+    if (process.exitCode() == 0 && times.size() == 4) {
         run.firstMs = times[0].toDouble();
         run.allMs = times[1].toDouble();
+        run.jumpMs = times[2].toDouble();
+        run.rowMs = times[3].toDouble();
     }
     run.peakMb = peak / 1024.0;
     return run;
@@ -263,13 +318,15 @@ double decodeFloorMs(const QStringList &paths, int pictures, int edge)
 void print(const char *name, const Run &run, double floorMs, double smallPeak)
 {
     std::printf("  %-26s first screen %7.0f ms (%5.2fx floor)   all painted %7.0f ms   peak PSS %7.0f MB (%4.2fx small "
-                "photos)\n",
+                "photos)   then: jump to middle %5.0f ms, new row on scroll %4.0f ms\n",
         name,
         run.firstMs,
         run.firstMs / floorMs,
         run.allMs,
         run.peakMb,
-        run.peakMb / smallPeak);
+        run.peakMb / smallPeak,
+        run.jumpMs,
+        run.rowMs);
     std::fflush(stdout);
 }
 
