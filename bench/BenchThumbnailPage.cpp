@@ -11,6 +11,7 @@
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 #include "viewer/ui/ScaledPictureRoute.h"
+#include "web/ui/PageScripts.h"
 #include "web/ui/PictureScheme.h"
 #include "web/ui/SilentPage.h"
 
@@ -123,8 +124,9 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
     double frameSince = 0; // when the current frame first showed
     QImage previous;
     QImage beforeScroll;
+    // Every look grabs the view, which takes the engine's time too: less often while loading.
     auto *poll = new QTimer(&view);
-    poll->setInterval(15);
+    poll->setInterval(25);
     const auto scroll = [&](const QString &script) {
         beforeScroll = previous;
         scrolledAt = -1;
@@ -162,20 +164,23 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
                         return;
                     allPainted = now;
                     phase = Phase::Jump;
+                    poll->setInterval(10);
                     scroll(QStringLiteral("window.scrollTo(0, (document.body.scrollHeight - innerHeight) / 2)"));
                     return;
                 }
-                if (scrolledAt < 0 || frame == beforeScroll || !state[2].toBool())
+                // A scroll that changes nothing (a page too short) is given up after a while.
+                const bool settled = scrolledAt >= 0 && frame != beforeScroll && state[2].toBool();
+                if (!settled && (scrolledAt < 0 || now - scrolledAt < 20'000))
                     return;
-                const double took = std::max(0.0, frameSince - scrolledAt);
+                const double took = settled ? std::max(0.0, frameSince - scrolledAt) : -1;
                 if (phase == Phase::Jump) {
                     jump = took;
                     phase = Phase::Row;
                     // One row: down to the top of the first picture below the top one.
                     scroll(QStringLiteral(
                         "(function(){ var tops = Array.from(document.images).map(i => i.getBoundingClientRect().top);"
-                        " var first = tops.find(t => t >= 0); var next = tops.find(t => t > first + 1);"
-                        " window.scrollBy(0, next - first); })()"));
+                        " var first = tops.find(t => t >= 0), next = tops.find(t => t > first + 1);"
+                        " window.scrollBy(0, next === undefined ? innerHeight / 2 : next - first); })()"));
                     return;
                 }
                 phase = Phase::Done;
@@ -193,12 +198,18 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
             });
     });
     poll->start();
-    QTimer::singleShot(240'000, qApp, [] { QCoreApplication::exit(2); });
+    // A scroll that never settles still leaves the loading times.
+    QTimer::singleShot(240'000, qApp, [&] {
+        std::printf("%.0f %.0f %.0f -1\n", firstScreen, allPainted, jump);
+        std::fflush(stdout);
+        QCoreApplication::exit(allPainted < 0 ? 2 : 0);
+    });
     view.setUrl(QUrl::fromLocalFile(page));
     return QApplication::exec();
 }
 
-// A picture of the view delayMs after the page starts loading, at a zoom in percent.
+// A picture of the view delayMs after the page starts loading, at a zoom in percent (the
+// document's zoom, as the viewer's zoom buttons give it).
 int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QString &target)
 {
     QWebEngineView view;
@@ -208,8 +219,13 @@ int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QSt
     view.setPage(silent);
     view.resize(kView);
     view.show();
-    silent->setZoomFactor(zoom / 100.0);
-    QObject::connect(silent, &QWebEnginePage::loadStarted, &view, [&] { silent->setZoomFactor(zoom / 100.0); });
+    // Zoomed as the viewer zooms: the document's own zoom, then larger copies asked for.
+    QObject::connect(silent, &QWebEnginePage::loadFinished, &view, [&] {
+        if (zoom == 100)
+            return;
+        web::zoomPage(silent, zoom);
+        viewer::askCopiesAtZoom(silent, zoom);
+    });
     QTimer::singleShot(delayMs, &view, [&] {
         view.grab().save(target);
         QCoreApplication::quit();

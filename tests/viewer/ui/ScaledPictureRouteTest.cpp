@@ -212,6 +212,8 @@ TEST_F(ScaledPictureRoute, AZoomAbove100AsksForCopiesAsLargeAsDrawnKeepingNamesA
     const QString shape = QStringLiteral("Array.from(document.images).map(i => [i.getAttribute('src'), "
                                          "i.getAttribute('width'), i.width, i.height].join(' ')).join('|')");
     const QString before = v.evaluate(shape).toString();
+    // The shapes the pictures were laid out at before they came are gone with their arrival.
+    EXPECT_EQ(v.evaluate(QStringLiteral("document.querySelectorAll('img[style]').length")).toInt(), 0);
     const QStringList sizes = v.sizes();
     const int drawn = sizes[0].section(u'x', 0, 0).toInt();
     // The landscape camera photo's copy for a width: as wide as the cache size that covers it.
