@@ -86,6 +86,10 @@ namespace {
                 { "+a", "+b", "+c", "+d", "v c", "t" },
                 { "c", "a", "b" } },
             { "nothing waits: nothing starts", 2, { "t", "v a", "t" }, {} },
+            { "a second request for a picture being made waits for it",
+                2,
+                { "+a", "+a", "+b", "v a b", "t", "f a", "t" },
+                { "a", "b", "a" } },
             { "one thread is used for pictures out of view too", 1, { "+a", "+b", "t", "f a", "t" }, { "a", "b" } },
         };
         for (const Case &c : cases) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -11,7 +12,8 @@ namespace viewer::thumbs {
 // Decides which waiting picture requests start, and when, on a fixed number of worker threads:
 // pictures in or near the view first, in the order they were asked for, then the others in that
 // order. Pictures out of view never take every thread (unless there is only one), so the web
-// engine keeps a core to draw what it already has.
+// engine keeps a core to draw what it already has. Two requests for one picture never run at
+// once: the later waits, and then finds what the first made in the cache.
 class RequestQueue {
 public:
     struct Request {
@@ -48,6 +50,7 @@ private:
     quint64 m_nextTicket = 0;
     int m_running = 0;
     int m_runningAway = 0;
+    QHash<QString, int> m_runningPaths;
 };
 
 }

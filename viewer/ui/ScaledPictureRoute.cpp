@@ -196,11 +196,21 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
         m_widths = thumbs::drawnWidths(html);
         if (m_page)
             layOutBeforeArrival(statedShapes(html));
+        if (handler) {
+            handler->dropPreparations();
+            handler->setPicturesInView({});
+        }
+        // The first screen's copies are started while the engine reads the page.
         const QWebEngineView *view = m_page ? QWebEngineView::forPage(m_page) : nullptr;
         m_firstScreenLeft = picturesPerScreen(m_widths, view ? view->size() : QSize(1040, 600));
         m_askedZoom = 100;
-        if (handler)
-            handler->setPicturesInView({});
+        if (handler) {
+            const auto sources = thumbs::sourcesDrawnAtWidth(html);
+            for (qsizetype i = 0; i < std::min<qsizetype>(sources.size(), m_firstScreenLeft); ++i) {
+                const QString &path = sources[i].second;
+                handler->prepare(path, int(std::ceil(m_widths.value(path) * deviceScale() - 1e-6)));
+            }
+        }
         return;
     }
     if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeImage)
@@ -267,11 +277,30 @@ void PictureSchemeHandler::addPictureInView(const QString &path)
     startWaiting();
 }
 
+void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
+{
+    Pending pending;
+    pending.deviceWidth = deviceWidth;
+    pending.prepared = true;
+    pending.dropped = std::make_shared<std::atomic_bool>(false);
+    m_jobs.insert(m_queue.add(path), std::move(pending));
+    m_queue.addInView(path);
+    startWaiting();
+}
+
+void PictureSchemeHandler::dropPreparations()
+{
+    for (const Pending &pending : std::as_const(m_jobs)) {
+        if (pending.prepared)
+            pending.dropped->store(true);
+    }
+}
+
 void PictureSchemeHandler::startWaiting()
 {
     while (const auto request = m_queue.takeNext()) {
         const Pending pending = m_jobs.value(request->ticket);
-        if (!pending.job || pending.dropped->load()) {
+        if ((!pending.job && !pending.prepared) || !pending.dropped || pending.dropped->load()) {
             m_jobs.remove(request->ticket);
             m_queue.finished(*request);
             continue;

@@ -83,11 +83,18 @@ public:
     // Whether requests wait for a free thread.
     bool hasWaiting() const;
 
+    // Makes the copy of a picture a page is about to ask for, before it asks, so that its request
+    // finds it in the cache (or waits for it). Taken as in view.
+    void prepare(const QString &path, int deviceWidth);
+    // Drops the preparations not started yet (the page they were for is gone).
+    void dropPreparations();
+
 private:
     struct Pending {
         QPointer<QWebEngineUrlRequestJob> job;
         std::shared_ptr<std::atomic_bool> dropped;
         int deviceWidth = 0;
+        bool prepared = false; // made before any request, answered to nobody
     };
     void startWaiting();
     void finish(const thumbs::RequestQueue::Request &request, thumbs::ServedPicture served);

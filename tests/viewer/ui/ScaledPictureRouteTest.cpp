@@ -189,7 +189,12 @@ TEST_F(ScaledPictureRoute, AnotherProgramsEntryIsUsedAndATouchedFileGetsAFreshCo
         "(() => { const c = document.createElement('canvas'); const i = document.images[0];"
         " c.width = i.naturalWidth; c.height = i.naturalHeight; const g = c.getContext('2d');"
         " g.drawImage(i, 0, 0); return Array.from(g.getImageData(5, 5, 1, 1).data).slice(0, 3).join(','); })()");
-    EXPECT_EQ(v.evaluate(firstPixel).toString(), QStringLiteral("255,0,0"));
+    // Red within what the copy's JPEG coding changes.
+    const auto isRed = [](const QString &rgb) {
+        const QStringList parts = rgb.split(u',');
+        return parts.size() == 3 && parts[0].toInt() >= 252 && parts[1].toInt() <= 3 && parts[2].toInt() <= 3;
+    };
+    EXPECT_TRUE(isRed(v.evaluate(firstPixel).toString())) << qPrintable(v.evaluate(firstPixel).toString());
 
     QFile file(camera);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -197,7 +202,7 @@ TEST_F(ScaledPictureRoute, AnotherProgramsEntryIsUsedAndATouchedFileGetsAFreshCo
     file.close();
     v.reloadAfter([&] { v.form->Command2->click(); });
     const QString pixel = v.evaluate(firstPixel).toString();
-    EXPECT_NE(pixel, QStringLiteral("255,0,0"));
+    EXPECT_FALSE(isRed(pixel)) << qPrintable(pixel);
     const auto touched = viewer::thumbs::describeSource(camera);
     EXPECT_TRUE(cache.lookupAtLeast(*touched, ThumbSize::Large));
 }
