@@ -11,6 +11,7 @@
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 #include "viewer/ui/ScaledPictureRoute.h"
+#include "web/ui/PageScripts.h"
 #include "web/ui/PictureScheme.h"
 #include "web/ui/SilentPage.h"
 
@@ -25,6 +26,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
@@ -98,7 +100,10 @@ QString writePage(const QString &folder, const QStringList &paths, int layout)
 
 // ---- the shown page, in its own process -------------------------------------------------------
 
-// firstScreenPictures: how many pictures the first screen of the laid-out page shows.
+// firstScreenPictures: how many pictures the first screen of the laid-out page shows. Once all
+// is painted, the view jumps to the middle of the page and then scrolls down by one row; each is
+// timed from the scroll to the first showing of the frame that then stays, with every picture in
+// the view complete. Prints: first screen, all painted, jump, row (ms).
 int showPage(const QString &page, bool scaled, int firstScreenPictures)
 {
     QWebEngineView view;
@@ -110,44 +115,105 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
     view.show();
     QElapsedTimer clock;
     clock.start();
+    enum class Phase { Loading, Jump, Row, Done };
+    Phase phase = Phase::Loading;
     double firstScreen = -1;
+    double allPainted = -1;
+    double jump = -1;
+    double scrolledAt = -1; // when the running scroll was asked for
+    double frameSince = 0; // when the current frame first showed
     QImage previous;
+    QImage beforeScroll;
+    // Every look grabs the view, which takes the engine's time too: less often while loading.
     auto *poll = new QTimer(&view);
     poll->setInterval(25);
+    const auto scroll = [&](const QString &script) {
+        beforeScroll = previous;
+        scrolledAt = -1;
+        silent->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &) {
+            scrolledAt = clock.nsecsElapsed() / 1e6;
+        });
+    };
     QObject::connect(poll, &QTimer::timeout, &view, [&] {
         silent->runJavaScript(
             QStringLiteral(
                 "(function(){ if (location.protocol != 'file:' || document.readyState == 'loading') return null;"
                 " var imgs = Array.from(document.images), done = i => i.complete && i.naturalWidth > 0;"
-                " return [imgs.slice(0, %1).every(done), imgs.every(done)]; })()")
+                " var inView = imgs.filter(i => { var r = i.getBoundingClientRect();"
+                "   return r.bottom > 0 && r.top < innerHeight; });"
+                " return [imgs.slice(0, %1).every(done), imgs.every(done), inView.every(done)]; })()")
                 .arg(firstScreenPictures),
             QWebEngineScript::ApplicationWorld,
             [&](const QVariant &value) {
                 const QVariantList state = value.toList();
-                if (state.size() != 2)
+                if (state.size() != 3 || phase == Phase::Done)
+                    return;
+                const double now = clock.nsecsElapsed() / 1e6;
+                // A grab takes the engine's time too, so the view is only looked at once the
+                // pictures that the awaited state needs are complete.
+                if (phase == Phase::Loading && !state[firstScreen < 0 ? 0 : 1].toBool())
                     return;
                 // The scroll bar is left out: it changes with every picture loaded further down.
                 const QImage frame = view.grab().toImage().copy(0, 0, kView.width() - 24, kView.height());
                 const bool stable = frame == previous;
+                if (!stable)
+                    frameSince = now;
                 previous = frame;
                 if (!stable)
                     return;
-                if (firstScreen < 0 && state[0].toBool())
-                    firstScreen = clock.nsecsElapsed() / 1e6;
-                if (state[1].toBool()) {
-                    std::printf("%.0f %.0f\n", firstScreen, clock.nsecsElapsed() / 1e6);
-                    std::fflush(stdout);
-                    QCoreApplication::quit();
+                if (phase == Phase::Loading) {
+                    if (firstScreen < 0 && state[0].toBool())
+                        firstScreen = now;
+                    if (!state[1].toBool())
+                        return;
+                    allPainted = now;
+                    phase = Phase::Jump;
+                    poll->setInterval(10);
+                    scroll(QStringLiteral("window.scrollTo(0, (document.body.scrollHeight - innerHeight) / 2)"));
+                    return;
                 }
+                // A scroll that changes nothing (a page too short) is given up after a while.
+                const bool settled = scrolledAt >= 0 && frame != beforeScroll && state[2].toBool();
+                if (!settled && (scrolledAt < 0 || now - scrolledAt < 20'000))
+                    return;
+                const double took = settled ? std::max(0.0, frameSince - scrolledAt) : -1;
+                if (phase == Phase::Jump) {
+                    jump = took;
+                    phase = Phase::Row;
+                    // One row: down to the top of the first picture below the top one.
+                    scroll(QStringLiteral(
+                        "(function(){ var tops = Array.from(document.images).map(i => i.getBoundingClientRect().top);"
+                        " var first = tops.find(t => t >= 0), next = tops.find(t => t > first + 1);"
+                        " window.scrollBy(0, next === undefined ? innerHeight / 2 : next - first); })()"));
+                    return;
+                }
+                phase = Phase::Done;
+                // The order the pictures were made in, for a look by hand (the driver drops it).
+                if (auto *handler = viewer::pictureSchemeHandler(silent->profile()))
+                    std::fprintf(stderr,
+                        "started: %s\n",
+                        qPrintable(handler->startedOrder()
+                                       .mid(0, 40)
+                                       .replaceInStrings(QRegularExpression(QStringLiteral(".*/IMG_1?0*")), QString())
+                                       .join(u' ')));
+                std::printf("%.0f %.0f %.0f %.0f\n", firstScreen, allPainted, jump, took);
+                std::fflush(stdout);
+                QCoreApplication::quit();
             });
     });
     poll->start();
-    QTimer::singleShot(180'000, qApp, [] { QCoreApplication::exit(2); });
+    // A scroll that never settles still leaves the loading times.
+    QTimer::singleShot(240'000, qApp, [&] {
+        std::printf("%.0f %.0f %.0f -1\n", firstScreen, allPainted, jump);
+        std::fflush(stdout);
+        QCoreApplication::exit(allPainted < 0 ? 2 : 0);
+    });
     view.setUrl(QUrl::fromLocalFile(page));
     return QApplication::exec();
 }
 
-// A picture of the view delayMs after the page starts loading, at a zoom in percent.
+// A picture of the view delayMs after the page starts loading, at a zoom in percent (the
+// document's zoom, as the viewer's zoom buttons give it).
 int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QString &target)
 {
     QWebEngineView view;
@@ -157,8 +223,13 @@ int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QSt
     view.setPage(silent);
     view.resize(kView);
     view.show();
-    silent->setZoomFactor(zoom / 100.0);
-    QObject::connect(silent, &QWebEnginePage::loadStarted, &view, [&] { silent->setZoomFactor(zoom / 100.0); });
+    // Zoomed as the viewer zooms: the document's own zoom, then larger copies asked for.
+    QObject::connect(silent, &QWebEnginePage::loadFinished, &view, [&] {
+        if (zoom == 100)
+            return;
+        web::zoomPage(silent, zoom);
+        viewer::askCopiesAtZoom(silent, zoom);
+    });
     QTimer::singleShot(delayMs, &view, [&] {
         view.grab().save(target);
         QCoreApplication::quit();
@@ -206,6 +277,8 @@ QList<qint64> processTree(qint64 root)
 struct Run {
     double firstMs = -1;
     double allMs = -1;
+    double jumpMs = -1; // jump to the middle, all painted before
+    double rowMs = -1; // a row more by scrolling, all painted before
     double peakMb = 0;
 };
 
@@ -234,9 +307,11 @@ Run measure(const QString &page, bool scaled, const QString &cache, int firstScr
         peak = std::max(peak, sum);
     }
     const QList<QByteArray> times = process.readAllStandardOutput().trimmed().split(' ');
-    if (process.exitCode() == 0 && times.size() == 2) {
+    if (process.exitCode() == 0 && times.size() == 4) {
         run.firstMs = times[0].toDouble();
         run.allMs = times[1].toDouble();
+        run.jumpMs = times[2].toDouble();
+        run.rowMs = times[3].toDouble();
     }
     run.peakMb = peak / 1024.0;
     return run;
@@ -263,13 +338,15 @@ double decodeFloorMs(const QStringList &paths, int pictures, int edge)
 void print(const char *name, const Run &run, double floorMs, double smallPeak)
 {
     std::printf("  %-26s first screen %7.0f ms (%5.2fx floor)   all painted %7.0f ms   peak PSS %7.0f MB (%4.2fx small "
-                "photos)\n",
+                "photos)   then: jump to middle %5.0f ms, new row on scroll %4.0f ms\n",
         name,
         run.firstMs,
         run.firstMs / floorMs,
         run.allMs,
         run.peakMb,
-        run.peakMb / smallPeak);
+        run.peakMb / smallPeak,
+        run.jumpMs,
+        run.rowMs);
     std::fflush(stdout);
 }
 
@@ -319,7 +396,10 @@ int main(int argc, char **argv)
         const Run smallRun = measure(smallPage, false, folder + QStringLiteral("/cache-small"), layout.visible);
         print("200 KB photos (reference)", smallRun, floorMs, smallRun.peakMb);
         print("originals (before)", measure(cameraPage, false, cache, layout.visible), floorMs, smallRun.peakMb);
-        print("scaled, cold cache", measure(cameraPage, true, cache, layout.visible), floorMs, smallRun.peakMb);
+        // The machine's load changes: the cold run is set against a floor measured just before it.
+        const double coldFloorMs = decodeFloorMs(camera, layout.visible, layout.edge);
+        std::printf("  decode floor again, just before the cold run: %.0f ms\n", coldFloorMs);
+        print("scaled, cold cache", measure(cameraPage, true, cache, layout.visible), coldFloorMs, smallRun.peakMb);
         print("scaled, warm cache", measure(cameraPage, true, cache, layout.visible), floorMs, smallRun.peakMb);
     }
     return 0;

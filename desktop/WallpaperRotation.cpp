@@ -122,7 +122,8 @@ QByteArray encodeBmp24(const QImage &image)
 ComposedWallpaper composeWallpaper(const QString &picturePath, QSize screen, QSize previewBox, const QString &bmpPath)
 {
     ComposedWallpaper result;
-    const std::optional<QImage> picture = slideshow::readPicture(picturePath);
+    // A picture larger than the screen is decoded scaled down to what the screen shows of it.
+    const std::optional<QImage> picture = slideshow::readPicture(picturePath, screen);
     if (!picture || picture->isNull())
         return result;
     result.canvas = slideshow::fitPicture(*picture, screen);

@@ -1,5 +1,7 @@
 #include "desktop/WallpaperRotation.h"
 
+#include "slideshow/PictureFitting.h"
+
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -191,6 +193,47 @@ TEST(ComposeWallpaper, TallPictureTwiceSideBySideAndPreviewFittedToHeight)
     EXPECT_EQ(result.preview.pixel(22, 20) & 0xffffff, qRgb(255, 0, 0) & 0xffffff);
     EXPECT_EQ(result.preview.pixel(37, 20) & 0xffffff, qRgb(0, 0, 255) & 0xffffff);
     EXPECT_EQ(result.preview.pixel(55, 20) & 0xffffff, 0u);
+}
+
+TEST(ComposeWallpaper, PicturesLargerThanTheScreenShowAsWhenDecodedWhole)
+{
+    QTemporaryDir dir;
+    // Soft shades under a coarse checker, so that a shift or stretch shows.
+    const auto photo = [](int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.setPixel(x, y, qRgb(x * 255 / width, y * 255 / height, ((x / 300 + y / 300) % 2) ? 200 : 60));
+        return image;
+    };
+    struct Case {
+        QSize picture;
+        QSize screen;
+    };
+    const Case cases[] = {
+        { { 3000, 2000 }, { 800, 600 } }, // fitted to the width
+        { { 1200, 3000 }, { 800, 600 } }, // tall: twice side by side
+        { { 4000, 1000 }, { 640, 480 } }, // wide and low
+        { { 700, 500 }, { 800, 600 } }, // smaller than the screen: decoded whole anyway
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.picture.width() << "x" << c.picture.height());
+        const QString path =
+            dir.filePath(QStringLiteral("photo-%1x%2.jpg").arg(c.picture.width()).arg(c.picture.height()));
+        ASSERT_TRUE(photo(c.picture.width(), c.picture.height()).save(path, "JPEG", 92));
+        const ComposedWallpaper result = composeWallpaper(path, c.screen, QSize(60, 40), QString());
+        ASSERT_TRUE(result.ok);
+        const QImage whole = slideshow::fitPicture(*slideshow::readPicture(path), c.screen);
+        ASSERT_EQ(result.canvas.size(), whole.size());
+        double difference = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x) {
+                const QRgb a = result.canvas.pixel(x, y), b = whole.pixel(x, y);
+                difference +=
+                    std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            }
+        EXPECT_LT(difference / (3.0 * whole.width() * whole.height()), 3.0);
+    }
 }
 
 TEST(ComposeWallpaper, FailuresWriteNothing)

@@ -148,5 +148,49 @@ namespace {
         }
     }
 
+    TEST(ScaledCopies, CompactCopiesAreJpegsWhenOpaqueAndShowTheSame)
+    {
+        QTemporaryDir dir;
+        const ThumbnailCache cache(dir.filePath(QStringLiteral("cache")));
+        const QString camera = dir.filePath(QStringLiteral("camera.jpg"));
+        ASSERT_TRUE(plain(3000, 2000).save(camera, "JPEG"));
+        QImage clear(2000, 1000, QImage::Format_ARGB32);
+        clear.fill(QColor(10, 200, 90, 100));
+        const QString seeThrough = dir.filePath(QStringLiteral("clear.png"));
+        ASSERT_TRUE(clear.save(seeThrough, "PNG"));
+        struct Case {
+            QString path;
+            int width;
+            QByteArray mime;
+            QSize size;
+            bool fromCache;
+        };
+        const Case cases[] = {
+            { camera, 250, "image/jpeg", { 256, 171 }, false }, // made
+            { camera, 250, "image/jpeg", { 256, 171 }, true }, // from the cache's PNG
+            { seeThrough, 250, "image/png", { 256, 128 }, false }, // transparency stays
+            { seeThrough, 250, "image/png", { 256, 128 }, true },
+        };
+        for (const Case &c : cases) {
+            SCOPED_TRACE(testing::Message() << c.path.toStdString() << (c.fromCache ? " cached" : " made"));
+            const ServedPicture served = servePicture(cache, c.path, c.width, Encoding::Compact);
+            ASSERT_EQ(served.kind, ServedPicture::Kind::ScaledCopy);
+            EXPECT_EQ(served.mimeType, c.mime);
+            EXPECT_EQ(served.fromCache, c.fromCache);
+            const QImage image = QImage::fromData(served.bytes);
+            ASSERT_EQ(image.size(), c.size);
+            const QColor centre = image.pixelColor(c.size.width() / 2, c.size.height() / 2);
+            const QColor wanted = c.path == camera ? QColor(90, 140, 40) : QColor(10, 200, 90, 100);
+            EXPECT_NEAR(centre.red(), wanted.red(), 4);
+            EXPECT_NEAR(centre.green(), wanted.green(), 4);
+            EXPECT_NEAR(centre.blue(), wanted.blue(), 4);
+            EXPECT_EQ(centre.alpha(), wanted.alpha());
+            // The cache holds its PNG entry whatever was served.
+            const auto source = describeSource(c.path);
+            ASSERT_TRUE(source);
+            EXPECT_TRUE(cache.lookup(*source, ThumbSize::Large));
+        }
+    }
+
 }
 }

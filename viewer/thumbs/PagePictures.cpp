@@ -2,6 +2,8 @@
 
 #include "common/FileNames.h"
 
+#include <QSet>
+
 namespace viewer::thumbs {
 
 namespace {
@@ -48,30 +50,55 @@ namespace {
 
 }
 
+namespace {
+
+    // Calls found(src value, width, 0 for none) for each <img> whose src is an absolute local path.
+    template <typename Found> void forEachPicture(const QString &html, Found found)
+    {
+        // Scanned by hand: names that are not UTF-8 put lone surrogates in the text, which a regular
+        // expression refuses to look at.
+        const QStringView text(html);
+        for (qsizetype at = text.indexOf(QLatin1String("<img"), 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(QLatin1String("<img"), at + 4, Qt::CaseInsensitive)) {
+            const qsizetype end = text.indexOf(u'>', at);
+            if (end < 0)
+                break;
+            const QStringView element = text.mid(at, end - at);
+            const QString value = unescapeHtml(attribute(element, QLatin1String("src")));
+            if (!value.startsWith(u'/'))
+                continue;
+            const QString width = attribute(element, QLatin1String("width"));
+            bool ok = width.isNull();
+            const int pixels = ok ? 0 : width.toInt(&ok);
+            if (!ok || pixels < 0)
+                continue;
+            found(value, pixels);
+        }
+    }
+
+}
+
 QHash<QString, int> drawnWidths(const QString &html)
 {
-    // Scanned by hand: names that are not UTF-8 put lone surrogates in the text, which a regular
-    // expression refuses to look at.
     QHash<QString, int> widths;
-    const QStringView text(html);
-    for (qsizetype at = text.indexOf(QLatin1String("<img"), 0, Qt::CaseInsensitive); at >= 0;
-         at = text.indexOf(QLatin1String("<img"), at + 4, Qt::CaseInsensitive)) {
-        const qsizetype end = text.indexOf(u'>', at);
-        if (end < 0)
-            break;
-        const QStringView element = text.mid(at, end - at);
-        const QString value = unescapeHtml(attribute(element, QLatin1String("src")));
-        if (!value.startsWith(u'/'))
-            continue;
-        const QString width = attribute(element, QLatin1String("width"));
-        bool ok = width.isNull();
-        const int pixels = ok ? 0 : width.toInt(&ok);
-        if (!ok || pixels < 0)
-            continue;
+    forEachPicture(html, [&](const QString &value, int pixels) {
         int &known = widths[pathOfAddress(value)];
         known = std::max(known, pixels);
-    }
+    });
     return widths;
+}
+
+QList<std::pair<QString, QString>> sourcesDrawnAtWidth(const QString &html)
+{
+    QList<std::pair<QString, QString>> sources;
+    QSet<QString> seen;
+    forEachPicture(html, [&](const QString &value, int pixels) {
+        if (pixels > 0 && !seen.contains(value)) {
+            seen.insert(value);
+            sources.append({ value, pathOfAddress(value) });
+        }
+    });
+    return sources;
 }
 
 }

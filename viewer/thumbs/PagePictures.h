@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 namespace viewer::thumbs {
@@ -9,5 +10,9 @@ namespace viewer::thumbs {
 // every <img> whose src is an absolute local path, with 0 for one drawn at its natural size (no
 // width attribute). Where one file is shown twice, the larger width is kept.
 QHash<QString, int> drawnWidths(const QString &html);
+
+// The src values (as the document reads them, entities undone) of the pictures drawn at a given
+// width, each with its local path; in page order, each once.
+QList<std::pair<QString, QString>> sourcesDrawnAtWidth(const QString &html);
 
 }

@@ -2,8 +2,10 @@
 
 #include "ScaledDecoder.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 
 namespace viewer::thumbs {
 
@@ -17,6 +19,35 @@ namespace {
         return file.readAll();
     }
 
+    bool isOpaque(const QImage &image)
+    {
+        if (!image.hasAlphaChannel())
+            return true;
+        const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < pixels.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
+            for (int x = 0; x < pixels.width(); ++x)
+                if (qAlpha(line[x]) != 255)
+                    return false;
+        }
+        return true;
+    }
+
+    // An opaque copy as a JPEG of high quality; empty for a copy with transparency.
+    QByteArray compactJpeg(const QImage &image)
+    {
+        if (!isOpaque(image))
+            return {};
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setQuality(90);
+        if (!writer.write(image))
+            return {};
+        return bytes;
+    }
+
     QByteArray mimeOf(const QByteArray &format)
     {
         if (format == "jpeg" || format == "jpg")
@@ -28,7 +59,7 @@ namespace {
 
 }
 
-ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int drawnWidth)
+ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int drawnWidth, Encoding encoding)
 {
     ServedPicture served;
     const auto source = describeSource(path);
@@ -53,8 +84,12 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
     }
     served.size = size;
     served.mimeType = "image/png";
-    if (cache.lookup(*source, *size)) {
-        served.bytes = readWhole(cache.entryPath(source->uri, *size));
+    if (const auto entry = cache.lookup(*source, *size)) {
+        served.bytes = encoding == Encoding::Compact ? compactJpeg(*entry) : QByteArray();
+        if (!served.bytes.isEmpty())
+            served.mimeType = "image/jpeg";
+        else
+            served.bytes = readWhole(cache.entryPath(source->uri, *size));
         if (!served.bytes.isEmpty()) {
             served.kind = ServedPicture::Kind::ScaledCopy;
             served.fromCache = true;
@@ -70,6 +105,9 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
         image =
             larger->first.scaled(fitWithin(upright, edgeOf(*size)), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         served.fromCache = true;
+    } else if (format == "jpeg" && !(image = embeddedCopy(path, fitWithin(upright, edgeOf(*size)))).isNull()) {
+        // The camera's own thumbnail already covers the copy: no need to decode the photo.
+        served.fromEmbedded = true;
     } else {
         const DecodeResult decoded = decodeScaled(path, edgeOf(*size));
         if (decoded.status != DecodeResult::Status::Ok) {
@@ -84,6 +122,12 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
     cache.store(*source, *size, image, nullptr, &served.bytes);
     if (served.bytes.isEmpty())
         return {};
+    if (encoding == Encoding::Compact) {
+        if (QByteArray compact = compactJpeg(image); !compact.isEmpty()) {
+            served.bytes = std::move(compact);
+            served.mimeType = "image/jpeg";
+        }
+    }
     served.kind = ServedPicture::Kind::ScaledCopy;
     return served;
 }

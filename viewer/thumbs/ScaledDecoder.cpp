@@ -1,10 +1,79 @@
 #include "ScaledDecoder.h"
 
+#include "ExifThumbnail.h"
+
+#include <QBuffer>
+#include <QFile>
 #include <QImageReader>
+#include <QTransform>
 
 #include <algorithm>
 
 namespace viewer::thumbs {
+
+namespace {
+
+    // An embedded thumbnail larger than this is not one.
+    constexpr int kLargestEmbeddedEdge = 2048;
+
+    QImage upright(QImage image, int orientation)
+    {
+        // Orientations 2..8: mirrored, turned half round, flipped, then those with a quarter turn.
+        static constexpr struct {
+            bool mirror, flip, quarter;
+        } kTurns[9] = { {},
+            {},
+            { true, false, false },
+            { true, true, false },
+            { false, true, false },
+            { false, true, true },
+            { false, false, true },
+            { true, false, true },
+            { true, true, true } };
+        const auto turn = kTurns[std::clamp(orientation, 1, 8)];
+        if (turn.mirror || turn.flip)
+            image = image.mirrored(turn.mirror, turn.flip);
+        if (turn.quarter)
+            image = image.transformed(QTransform().rotate(90));
+        return image;
+    }
+
+}
+
+QImage embeddedCopy(const QString &path, QSize target)
+{
+    if (target.isEmpty())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const auto found = findExifThumbnail(file.read(kExifSearchBytes));
+    if (!found)
+        return {};
+    QBuffer buffer;
+    buffer.setData(found->jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(false);
+    const QSize stated = reader.size();
+    if (!stated.isValid() || stated.isEmpty() || std::max(stated.width(), stated.height()) > kLargestEmbeddedEdge)
+        return {};
+    QImage image = upright(reader.read(), found->orientation);
+    if (image.isNull())
+        return {};
+    // Cut to the picture's aspect about the centre.
+    QSize kept = image.size();
+    if (qint64(kept.width()) * target.height() > qint64(kept.height()) * target.width())
+        kept.setWidth(
+            std::max(1, int((qint64(kept.height()) * target.width() + target.height() / 2) / target.height())));
+    else
+        kept.setHeight(
+            std::max(1, int((qint64(kept.width()) * target.height() + target.width() / 2) / target.width())));
+    if (kept.width() < target.width() || kept.height() < target.height())
+        return {};
+    image = image.copy(QRect(QPoint((image.width() - kept.width()) / 2, (image.height() - kept.height()) / 2), kept));
+    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
 
 QSize fitWithin(QSize original, int maxEdge)
 {

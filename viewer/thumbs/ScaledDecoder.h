@@ -23,6 +23,13 @@ struct DecodeResult {
 // from any thread.
 DecodeResult decodeScaled(const QString &path, int maxEdge);
 
+// The camera's thumbnail embedded in the JPEG at path, as a copy of the picture of size target
+// (the upright picture fitted within some edge): turned upright as the photo's orientation says,
+// cut to the photo's aspect (cameras often add bars to fit their thumbnail's frame) and scaled to
+// target. Null when there is none, or when it is narrower or lower than target, since it would
+// then show less than a copy made from the picture.
+QImage embeddedCopy(const QString &path, QSize target);
+
 // The size a picture of size original gets when its longer edge is brought to at most maxEdge,
 // keeping its aspect ratio (each side at least 1). original itself when it already fits.
 QSize fitWithin(QSize original, int maxEdge);

@@ -11,6 +11,7 @@
 #include "viewer/search/MediaSearch.h"
 #include "viewer/ui/FormPicture.h"
 #include "viewer/ui/FormSearch.h"
+#include "viewer/ui/ScaledPictureRoute.h"
 #include "web/ui/PageScripts.h"
 
 #include <QApplication>
@@ -243,6 +244,7 @@ void FormPicture::BigP_Click(int index)
 void FormPicture::ZOOMIE(int percent)
 {
     web::zoomPage(Web->page(), percent);
+    viewer::askCopiesAtZoom(Web->page(), percent);
 }
 
 void FormPicture::scrollView(int dy)

@@ -3,20 +3,25 @@
 #include "common/FileNames.h"
 #include "viewer/thumbs/PagePictures.h"
 #include "viewer/thumbs/ScaledCopies.h"
+#include "viewer/thumbs/ScaledDecoder.h"
+#include "web/AppScripts.h"
+#include "web/ui/PageScripts.h"
 #include "web/ui/PictureScheme.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QStringDecoder>
 #include <QUrlQuery>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineView>
 
-#include <atomic>
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace viewer {
 
@@ -33,6 +38,46 @@ namespace {
         QStringDecoder decoder(QStringDecoder::System);
         return decoder.decode(file.readAll());
     }
+
+    // The zoom in percent an address of the page asks its picture for (see setDocumentZoom).
+    constexpr char kZoomKey[] = "velmora-zoom";
+
+    // How many pictures of widths (CSS pixels) one view of size view shows, taking the pictures
+    // as landscape photos (3:2) and adding a row below.
+    int picturesPerScreen(const QHash<QString, int> &widths, QSize view)
+    {
+        int widest = 0;
+        for (int width : widths)
+            widest = std::max(widest, width);
+        if (widest <= 0 || view.isEmpty())
+            return 4;
+        const int perRow = std::max(1, view.width() / widest);
+        const int rows = view.height() / std::max(1, widest * 2 / 3) + 2;
+        return perRow * rows;
+    }
+
+    // The shape of each picture the page draws at a width, as its file states it upright, by src
+    // value ("width / height"); pictures whose header cannot be read or is out of bounds are left out.
+    QVariantMap statedShapes(const QString &html)
+    {
+        QVariantMap shapes;
+        for (const auto &[source, path] : thumbs::sourcesDrawnAtWidth(html)) {
+            QImageReader reader(path);
+            reader.setAutoTransform(true);
+            QSize size = reader.size();
+            if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > thumbs::kMaxDecodedPixels)
+                continue;
+            if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
+                size.transpose();
+            shapes.insert(source, QStringLiteral("%1 / %2").arg(size.width()).arg(size.height()));
+        }
+        return shapes;
+    }
+
+    constexpr char kShapesScript[] = "velmora-picture-shapes";
+
+    // Started pictures kept for a look at the order of the work.
+    constexpr qsizetype kStartedKept = 1024;
 
 }
 
@@ -67,6 +112,65 @@ ScaledPictureInterceptor::ScaledPictureInterceptor(QWebEnginePage *page)
     : web::OversizedFileBlocker(web::kLargestPagePicture, page)
     , m_page(page)
 {
+    // Asked at most this often while the page scrolls or grows.
+    m_inViewAsk.setSingleShot(true);
+    m_inViewAsk.setInterval(40);
+    connect(&m_inViewAsk, &QTimer::timeout, this, &ScaledPictureInterceptor::askPicturesInView);
+    if (!page)
+        return;
+    const auto ask = [this] {
+        if (!m_inViewAsk.isActive())
+            m_inViewAsk.start();
+    };
+    connect(page, &QWebEnginePage::scrollPositionChanged, this, ask);
+    connect(page, &QWebEnginePage::contentsSizeChanged, this, ask);
+    connect(page, &QWebEnginePage::loadFinished, this, ask);
+}
+
+void ScaledPictureInterceptor::askPicturesInView()
+{
+    PictureSchemeHandler *handler = m_page ? pictureSchemeHandler(m_page->profile()) : nullptr;
+    if (!handler || !handler->hasWaiting() || !m_page->url().isLocalFile())
+        return;
+    // Pictures within one screen above and below the view that have not arrived yet.
+    web::runAppScript(
+        m_page, QStringLiteral("pictures-in-view"), { 1 }, [handler = QPointer(handler)](const QVariant &answer) {
+            if (!handler || answer.typeId() != QMetaType::QVariantList)
+                return;
+            QSet<QString> paths;
+            for (const QVariant &address : answer.toList())
+                paths.insert(common::localPathFromUrl(QUrl(address.toString())));
+            paths.remove(QString());
+            handler->setPicturesInView(std::move(paths));
+        });
+}
+
+void ScaledPictureInterceptor::layOutBeforeArrival(const QVariantMap &shapes)
+{
+    QWebEngineScriptCollection &scripts = m_page->scripts();
+    for (const QWebEngineScript &old : scripts.find(QString::fromLatin1(kShapesScript)))
+        scripts.remove(old);
+    if (shapes.isEmpty())
+        return;
+    QWebEngineScript script;
+    script.setName(QString::fromLatin1(kShapesScript));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(web::appScriptCall(QStringLiteral("picture-ratios"), { shapes }));
+    scripts.insert(script);
+}
+
+void ScaledPictureInterceptor::setDocumentZoom(int percent)
+{
+    if (percent <= m_askedZoom || !m_page)
+        return;
+    m_askedZoom = percent;
+    QVariantList edges;
+    for (auto size :
+        { thumbs::ThumbSize::Normal, thumbs::ThumbSize::Large, thumbs::ThumbSize::XLarge, thumbs::ThumbSize::XXLarge })
+        edges.append(thumbs::edgeOf(size));
+    web::runAppScript(m_page, QStringLiteral("pictures-at-zoom"), { QString::fromLatin1(kZoomKey), percent, edges });
 }
 
 qreal ScaledPictureInterceptor::deviceScale() const
@@ -86,8 +190,27 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
     const QUrl url = info.requestUrl();
     if (blockedCount() != blockedBefore || !url.isLocalFile())
         return;
+    PictureSchemeHandler *handler = m_page ? pictureSchemeHandler(m_page->profile()) : nullptr;
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
-        m_widths = thumbs::drawnWidths(readPage(common::localPathFromUrl(url)));
+        const QString html = readPage(common::localPathFromUrl(url));
+        m_widths = thumbs::drawnWidths(html);
+        if (m_page)
+            layOutBeforeArrival(statedShapes(html));
+        if (handler) {
+            handler->dropPreparations();
+            handler->setPicturesInView({});
+        }
+        // The first screen's copies are started while the engine reads the page.
+        const QWebEngineView *view = m_page ? QWebEngineView::forPage(m_page) : nullptr;
+        m_firstScreenLeft = picturesPerScreen(m_widths, view ? view->size() : QSize(1040, 600));
+        m_askedZoom = 100;
+        if (handler) {
+            const auto sources = thumbs::sourcesDrawnAtWidth(html);
+            for (qsizetype i = 0; i < std::min<qsizetype>(sources.size(), m_firstScreenLeft); ++i) {
+                const QString &path = sources[i].second;
+                handler->prepare(path, int(std::ceil(m_widths.value(path) * deviceScale() - 1e-6)));
+            }
+        }
         return;
     }
     if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeImage)
@@ -95,14 +218,21 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
     const auto found = m_widths.constFind(common::localPathFromUrl(url));
     if (found == m_widths.constEnd())
         return;
-    const int deviceWidth = int(std::ceil(found.value() * deviceScale() - 1e-6));
+    // A picture asked for again at a zoom (the page's own addresses never carry a query).
+    const int zoom = std::clamp(QUrlQuery(url).queryItemValue(QString::fromLatin1(kZoomKey)).toInt(), 100, 1000);
+    const int deviceWidth = int(std::ceil(found.value() * deviceScale() * zoom / 100.0 - 1e-6));
     info.redirect(pictureSchemeUrl(found.key(), deviceWidth));
     ++m_redirected;
+    if (handler && m_firstScreenLeft > 0) {
+        --m_firstScreenLeft;
+        handler->addPictureInView(found.key());
+    }
 }
 
 PictureSchemeHandler::PictureSchemeHandler(thumbs::ThumbnailCache cache, QObject *parent)
     : QWebEngineUrlSchemeHandler(parent)
     , m_cache(std::move(cache))
+    , m_queue(std::max(2, QThread::idealThreadCount()))
 {
     m_pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
 }
@@ -117,38 +247,97 @@ PictureSchemeHandler::~PictureSchemeHandler()
 void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
     QString path;
-    int deviceWidth = 0;
-    if (!parsePictureSchemeUrl(job->requestUrl(), &path, &deviceWidth)) {
+    Pending pending;
+    if (!parsePictureSchemeUrl(job->requestUrl(), &path, &pending.deviceWidth)) {
         job->fail(QWebEngineUrlRequestJob::UrlInvalid);
         return;
     }
-    QPointer<QWebEngineUrlRequestJob> pending(job);
+    pending.job = job;
     // A request the page gave up (it went to another page) is not decoded for nothing.
-    auto dropped = std::make_shared<std::atomic_bool>(false);
-    connect(job, &QObject::destroyed, this, [dropped] { dropped->store(true); });
-    // The handler outlives the work: its destructor waits for the pool.
-    m_pool.start([this, pending, dropped, path, deviceWidth] {
-        if (dropped->load())
-            return;
-        thumbs::ServedPicture served = thumbs::servePicture(m_cache, path, deviceWidth);
-        // The answer is given on the thread the job lives on; a job the page gave up is gone.
-        QMetaObject::invokeMethod(
-            this,
-            [this, pending, served = std::move(served)]() mutable {
-                if (!pending)
-                    return;
-                if (served.kind == thumbs::ServedPicture::Kind::Refused) {
-                    pending->fail(QWebEngineUrlRequestJob::RequestFailed);
-                    return;
-                }
-                ++(served.kind == thumbs::ServedPicture::Kind::ScaledCopy ? m_copies : m_originals);
-                auto *buffer = new QBuffer(pending);
-                buffer->setData(served.bytes);
-                buffer->open(QIODevice::ReadOnly);
-                pending->reply(served.mimeType, buffer);
-            },
-            Qt::QueuedConnection);
-    });
+    pending.dropped = std::make_shared<std::atomic_bool>(false);
+    connect(job, &QObject::destroyed, this, [dropped = pending.dropped] { dropped->store(true); });
+    m_jobs.insert(m_queue.add(path), std::move(pending));
+    startWaiting();
+}
+
+bool PictureSchemeHandler::hasWaiting() const
+{
+    return m_queue.waiting() > 0;
+}
+
+void PictureSchemeHandler::setPicturesInView(QSet<QString> paths)
+{
+    m_queue.setInView(std::move(paths));
+    startWaiting();
+}
+
+void PictureSchemeHandler::addPictureInView(const QString &path)
+{
+    m_queue.addInView(path);
+    startWaiting();
+}
+
+void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
+{
+    Pending pending;
+    pending.deviceWidth = deviceWidth;
+    pending.prepared = true;
+    pending.dropped = std::make_shared<std::atomic_bool>(false);
+    m_jobs.insert(m_queue.add(path), std::move(pending));
+    m_queue.addInView(path);
+    startWaiting();
+}
+
+void PictureSchemeHandler::dropPreparations()
+{
+    for (const Pending &pending : std::as_const(m_jobs)) {
+        if (pending.prepared)
+            pending.dropped->store(true);
+    }
+}
+
+void PictureSchemeHandler::startWaiting()
+{
+    while (const auto request = m_queue.takeNext()) {
+        const Pending pending = m_jobs.value(request->ticket);
+        if ((!pending.job && !pending.prepared) || !pending.dropped || pending.dropped->load()) {
+            m_jobs.remove(request->ticket);
+            m_queue.finished(*request);
+            continue;
+        }
+        m_started.append(request->path);
+        if (m_started.size() > kStartedKept)
+            m_started.remove(0, m_started.size() - kStartedKept);
+        // The worker sees only values; the job is answered back on this thread. The handler
+        // outlives the work: its destructor waits for the pool.
+        m_pool.start([this, request = *request, deviceWidth = pending.deviceWidth, dropped = pending.dropped] {
+            thumbs::ServedPicture served;
+            if (!dropped->load())
+                served = thumbs::servePicture(m_cache, request.path, deviceWidth, thumbs::Encoding::Compact);
+            QMetaObject::invokeMethod(
+                this,
+                [this, request, served = std::move(served)]() mutable { finish(request, std::move(served)); },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void PictureSchemeHandler::finish(const thumbs::RequestQueue::Request &request, thumbs::ServedPicture served)
+{
+    m_queue.finished(request);
+    const Pending pending = m_jobs.take(request.ticket);
+    if (QWebEngineUrlRequestJob *job = pending.job) {
+        if (served.kind == thumbs::ServedPicture::Kind::Refused) {
+            job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        } else {
+            ++(served.kind == thumbs::ServedPicture::Kind::ScaledCopy ? m_copies : m_originals);
+            auto *buffer = new QBuffer(job);
+            buffer->setData(served.bytes);
+            buffer->open(QIODevice::ReadOnly);
+            job->reply(served.mimeType, buffer);
+        }
+    }
+    startWaiting();
 }
 
 PictureSchemeHandler *pictureSchemeHandler(QWebEngineProfile *profile)
@@ -170,6 +359,17 @@ ScaledPictureInterceptor *serveScaledPictures(QWebEnginePage *page)
     auto *interceptor = new ScaledPictureInterceptor(page);
     page->setUrlRequestInterceptor(interceptor);
     return interceptor;
+}
+
+ScaledPictureInterceptor *scaledPictureInterceptor(QWebEnginePage *page)
+{
+    return page ? page->findChild<ScaledPictureInterceptor *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void askCopiesAtZoom(QWebEnginePage *page, int percent)
+{
+    if (ScaledPictureInterceptor *interceptor = scaledPictureInterceptor(page))
+        interceptor->setDocumentZoom(percent);
 }
 
 }

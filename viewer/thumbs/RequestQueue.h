@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace viewer::thumbs {
+
+// Decides which waiting picture requests start, and when, on a fixed number of worker threads:
+// pictures in or near the view first, in the order they were asked for, then the others in that
+// order. Pictures out of view never take every thread (unless there is only one), so the web
+// engine keeps a core to draw what it already has. Two requests for one picture never run at
+// once: the later waits, and then finds what the first made in the cache.
+class RequestQueue {
+public:
+    struct Request {
+        quint64 ticket = 0;
+        QString path;
+        bool inView = false;
+    };
+
+    explicit RequestQueue(int threads);
+
+    // Queues a request for the picture at path; answers its ticket (increasing).
+    quint64 add(const QString &path);
+    // The pictures now in or near the view (replacing those given before), and one more.
+    void setInView(QSet<QString> paths);
+    void addInView(const QString &path);
+
+    // The request to start now, taken off the queue; nothing when none waits or none may start.
+    std::optional<Request> takeNext();
+    // A started request is done: its thread is free again.
+    void finished(const Request &request);
+
+    qsizetype waiting() const { return qsizetype(m_waiting.size()); }
+    int running() const { return m_running; }
+
+private:
+    struct Waiting {
+        quint64 ticket;
+        QString path;
+    };
+    int m_threads;
+    int m_awayThreads;
+    std::vector<Waiting> m_waiting; // in ticket order
+    QSet<QString> m_inView;
+    quint64 m_nextTicket = 0;
+    int m_running = 0;
+    int m_runningAway = 0;
+    QHash<QString, int> m_runningPaths;
+};
+
+}
