@@ -118,8 +118,16 @@ FormWeb::~FormWeb()
 {
     // Focus moves while the controls go: nothing is reported to the frame any more.
     disconnect(qApp, nullptr, this, nullptr);
+    // A page answers the scripts it still owes while it goes: those answers find the window going
+    // and the saving pass gone, so nothing acts on controls being taken down.
+    m_destroying = true;
+    disconnect(m_page, nullptr, this, nullptr);
+    disconnect(m_galleryPage, nullptr, this, nullptr);
+    delete m_saver;
+    m_saver = nullptr;
     // The page goes before its request filter.
     delete Web;
+    Web = nullptr;
 }
 
 void FormWeb::createControls()
@@ -394,7 +402,7 @@ void FormWeb::SearchPic()
 {
     QPointer<FormWeb> self(this);
     queryPageImages(m_page, [self](const QList<PageImage> &images) {
-        if (!self)
+        if (!self || self->m_destroying)
             return;
         const SearchResult result = browser::page::SearchPic(images, self->m_values.pictures, self->AutoFind);
         if (result.overflowed) {

@@ -206,6 +206,7 @@ private:
     bool m_backEnabled = false;
     bool m_forwardEnabled = false;
     bool m_closed = false;
+    bool m_destroying = false; // set first thing in the destructor
 };
 
 }

@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
@@ -119,6 +120,21 @@ TEST_F(FramePictures, GalleryToggleShowsTheGalleryInYellow)
     EXPECT_TRUE(f.Chk->styleSheet().isEmpty());
     EXPECT_FALSE(page->WebPic->isVisible());
     EXPECT_EQ(pump.WheelBrowser.data(), page->Web);
+}
+
+TEST_F(FramePictures, ClosingRightAfterTheGalleryToggleLeavesNothingToAnswer)
+{
+    // The picture query is still owed when the frame and its page windows go; its answer must
+    // find nothing to act on.
+    Frmmain &f = openOn("/pics/two", QStringLiteral("Two Pictures"));
+    QPointer<browser::page::FormWeb> page = f.activePage();
+    f.Chk->click();
+    f.close();
+    delete frame.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(page.isNull());
+    // Anything still queued for the gone windows runs, and finds them gone.
+    QTest::qWait(500);
 }
 
 TEST_F(FramePictures, ViewPagePicturesCollectsTwiceWhenTheToggleWasOff)
