@@ -430,6 +430,28 @@ TEST_F(DownLoadTest, RetryFromAnErrorHandlerRunsOnlyTheNewTransfer)
     EXPECT_EQ(fileBytes(target()).size(), 64);
 }
 
+TEST_F(DownLoadTest, BodyWaitsForAStartAskedLater)
+{
+    for (const qint64 size : { qint64(0), qint64(100), qint64(2 * 1024 * 1024) }) {
+        DownLoad loader;
+        QEventLoop loop;
+        QList<qint64> progress;
+        QObject::connect(&loader, &DownLoad::executed, [&] {
+            QTimer::singleShot(150, &loader, [&] { EXPECT_TRUE(loader.StartDownLoad()); });
+        });
+        QObject::connect(&loader, &DownLoad::GetData, [&](qint64 total) { progress << total; });
+        QObject::connect(&loader, &DownLoad::DownLoadOver, &loop, &QEventLoop::quit);
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loader.URL(server.url(QStringLiteral("/chunked?n=%1").arg(size)));
+        loader.SaveFile(target());
+        loader.Execute();
+        loop.exec();
+        ASSERT_FALSE(progress.isEmpty()) << size;
+        EXPECT_EQ(progress.last(), size);
+        EXPECT_EQ(fileBytes(target()), QByteArray::fromStdString(bodyOf(size_t(size))));
+    }
+}
+
 TEST_F(DownLoadTest, StatusOfTheResponseRead)
 {
     DownLoad loader;
