@@ -474,8 +474,10 @@ void DownLoad::fail(const QString &message)
     const bool wasConnecting = m_stage == Stage::Connecting;
     Cancel();
     const QPointer<DownLoad> alive(this);
+    const quint64 generation = m_generation;
     emit ErrMassage(message);
-    if (wasConnecting && alive)
+    // Unless a handler has started another transfer meanwhile.
+    if (wasConnecting && alive && generation == m_generation)
         emit executed(false);
 }
 

@@ -398,6 +398,60 @@ TEST_F(DownLoadTest, EventsComeFromTheEventLoopNotFromTheCall)
     EXPECT_EQ(loader.GetHeader(QString()), QStringLiteral("0"));
 }
 
+TEST_F(DownLoadTest, RetryFromAnErrorHandlerRunsOnlyTheNewTransfer)
+{
+    DownLoad loader;
+    QStringList events;
+    bool retried = false;
+    QObject::connect(&loader, &DownLoad::ErrMassage, [&](const QString &) {
+        events << QStringLiteral("error");
+        if (retried)
+            return;
+        retried = true;
+        loader.URL(server.url(QStringLiteral("/body?n=64")));
+        loader.Execute();
+    });
+    QObject::connect(&loader, &DownLoad::executed, [&](bool ok) {
+        events << QStringLiteral("executed %1").arg(ok);
+        if (ok)
+            loader.StartDownLoad();
+    });
+    QEventLoop loop;
+    QObject::connect(&loader, &DownLoad::DownLoadOver, &loop, [&] {
+        events << QStringLiteral("over");
+        loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loader.URL(QStringLiteral("http://127.0.0.1:%1/").arg(closedPort()));
+    loader.SaveFile(target());
+    loader.Execute();
+    loop.exec();
+    EXPECT_EQ(events, (QStringList { QStringLiteral("error"), QStringLiteral("executed 1"), QStringLiteral("over") }));
+    EXPECT_EQ(fileBytes(target()).size(), 64);
+}
+
+TEST_F(DownLoadTest, BodyWaitsForAStartAskedLater)
+{
+    for (const qint64 size : { qint64(0), qint64(100), qint64(2 * 1024 * 1024) }) {
+        DownLoad loader;
+        QEventLoop loop;
+        QList<qint64> progress;
+        QObject::connect(&loader, &DownLoad::executed, [&] {
+            QTimer::singleShot(150, &loader, [&] { EXPECT_TRUE(loader.StartDownLoad()); });
+        });
+        QObject::connect(&loader, &DownLoad::GetData, [&](qint64 total) { progress << total; });
+        QObject::connect(&loader, &DownLoad::DownLoadOver, &loop, &QEventLoop::quit);
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        loader.URL(server.url(QStringLiteral("/chunked?n=%1").arg(size)));
+        loader.SaveFile(target());
+        loader.Execute();
+        loop.exec();
+        ASSERT_FALSE(progress.isEmpty()) << size;
+        EXPECT_EQ(progress.last(), size);
+        EXPECT_EQ(fileBytes(target()), QByteArray::fromStdString(bodyOf(size_t(size))));
+    }
+}
+
 TEST_F(DownLoadTest, StatusOfTheResponseRead)
 {
     DownLoad loader;
