@@ -121,7 +121,7 @@ bool writeFavoritesLines(const QString &path, const QStringList &lines, QString 
 
 QString favoriteTarget(const QString &address)
 {
-    const QString trimmed = address.trimmed();
+    QString trimmed = address.trimmed();
     if (trimmed.isEmpty())
         return {};
     if (isReopenableAddress(trimmed))

@@ -77,7 +77,7 @@ QString pictureFileName(const QString &folder, const QDateTime &when, int counte
 QString NextPictureFileName(const QString &folder, const QDateTime &when, int &FileCounter)
 {
     for (;;) {
-        const QString name = pictureFileName(folder, when, FileCounter);
+        QString name = pictureFileName(folder, when, FileCounter);
         ++FileCounter;
         if (!QFileInfo::exists(name))
             return name;
@@ -88,7 +88,7 @@ QString claimPictureName(const QString &source, const QString &folder, const QDa
 {
     const QByteArray from = QFile::encodeName(source);
     for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
-        const QString name = NextPictureFileName(folder, when, FileCounter);
+        QString name = NextPictureFileName(folder, when, FileCounter);
         switch (moveWithoutReplacing(from, QFile::encodeName(name))) {
         case Move::Done:
             return name;
@@ -105,7 +105,7 @@ QString workFileName(const QString &folder)
 {
     static std::atomic<int> serial { 0 };
     for (;;) {
-        const QString name = QStringLiteral("%1.velmora-%2-%3.part").arg(folder).arg(::getpid()).arg(++serial);
+        QString name = QStringLiteral("%1.velmora-%2-%3.part").arg(folder).arg(::getpid()).arg(++serial);
         if (!QFileInfo::exists(name))
             return name;
     }
@@ -122,7 +122,7 @@ QImage decodePictureBytes(const QByteArray &bytes)
     if (size.isValid() && qint64(size.width()) * size.height() > viewer::thumbs::kMaxDecodedPixels)
         return {};
     // A format that states no size is held to the same budget by the reader's allocation limit.
-    reader.setAllocationLimit(int(viewer::thumbs::kMaxDecodedPixels * 4 / (1024 * 1024)) + 1);
+    reader.setAllocationLimit(int(viewer::thumbs::kMaxDecodedPixels * 4 / (qint64(1024) * 1024)) + 1);
     QImage picture;
     if (!reader.read(&picture))
         return {};

@@ -115,7 +115,7 @@ void PictureSaver::query()
         onImages(serial, {});
         return;
     }
-    m_ops.queryImages([this, serial](QList<PageImage> images) { onImages(serial, images); });
+    m_ops.queryImages([this, serial](const QList<PageImage> &images) { onImages(serial, images); });
 }
 
 void PictureSaver::onImages(int serial, const QList<PageImage> &images)

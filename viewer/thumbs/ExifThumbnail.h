@@ -22,6 +22,6 @@ std::optional<ExifThumbnail> findExifThumbnail(QByteArrayView file);
 
 // How many leading bytes of a file findExifThumbnail needs at most: the largest APP segments
 // that may come before the Exif one.
-inline constexpr qsizetype kExifSearchBytes = 256 * 1024;
+inline constexpr qsizetype kExifSearchBytes = qsizetype(256) * 1024;
 
 }

@@ -256,7 +256,7 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
     // A request the page gave up (it went to another page) is not decoded for nothing.
     pending.dropped = std::make_shared<std::atomic_bool>(false);
     connect(job, &QObject::destroyed, this, [dropped = pending.dropped] { dropped->store(true); });
-    m_jobs.insert(m_queue.add(path), std::move(pending));
+    m_jobs.emplace(m_queue.add(path), std::move(pending));
     startWaiting();
 }
 
@@ -283,7 +283,7 @@ void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
     pending.deviceWidth = deviceWidth;
     pending.prepared = true;
     pending.dropped = std::make_shared<std::atomic_bool>(false);
-    m_jobs.insert(m_queue.add(path), std::move(pending));
+    m_jobs.emplace(m_queue.add(path), std::move(pending));
     m_queue.addInView(path);
     startWaiting();
 }
@@ -315,14 +315,12 @@ void PictureSchemeHandler::startWaiting()
             if (!dropped->load())
                 served = thumbs::servePicture(m_cache, request.path, deviceWidth, thumbs::Encoding::Compact);
             QMetaObject::invokeMethod(
-                this,
-                [this, request, served = std::move(served)]() mutable { finish(request, std::move(served)); },
-                Qt::QueuedConnection);
+                this, [this, request, served = std::move(served)] { finish(request, served); }, Qt::QueuedConnection);
         });
     }
 }
 
-void PictureSchemeHandler::finish(const thumbs::RequestQueue::Request &request, thumbs::ServedPicture served)
+void PictureSchemeHandler::finish(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served)
 {
     m_queue.finished(request);
     const Pending pending = m_jobs.take(request.ticket);

@@ -97,7 +97,7 @@ private:
         bool prepared = false; // made before any request, answered to nobody
     };
     void startWaiting();
-    void finish(const thumbs::RequestQueue::Request &request, thumbs::ServedPicture served);
+    void finish(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
 
     thumbs::ThumbnailCache m_cache;
     QThreadPool m_pool;

@@ -39,7 +39,7 @@ namespace {
     constexpr int kFrameWidth = 3610;
     constexpr int kFrameHeight = 600;
     // A file larger than this is not opened: the editor holds page sources, not archives.
-    constexpr qint64 kMaxOpenBytes = 64 * 1024 * 1024;
+    constexpr qint64 kMaxOpenBytes = qint64(64) * 1024 * 1024;
 
 }
 
