@@ -1171,7 +1171,7 @@ void Frmmain::bringForward(page::FormWeb *page)
 void Frmmain::pageActivated(page::FormWeb *page)
 {
     m_pump.WheelForm = page;
-    m_pump.WheelBrowser = Chk->isChecked() ? page->WebPic : page->Web;
+    m_pump.WheelBrowser = Chk->isChecked() && page->WebPic ? page->WebPic : page->Web;
 }
 
 void Frmmain::openDownloadFolder()

@@ -122,7 +122,8 @@ FormWeb::~FormWeb()
     // and the saving pass gone, so nothing acts on controls being taken down.
     m_destroying = true;
     disconnect(m_page, nullptr, this, nullptr);
-    disconnect(m_galleryPage, nullptr, this, nullptr);
+    if (m_galleryPage)
+        disconnect(m_galleryPage, nullptr, this, nullptr);
     delete m_saver;
     m_saver = nullptr;
     // The page goes before its request filter.
@@ -141,21 +142,6 @@ void FormWeb::createControls()
     // The page's own context menu does not open.
     Web->setContextMenuPolicy(Qt::NoContextMenu);
     m_page->setNewWindowHandler([this](QWebEnginePage::WebWindowType) { return m_host.openPopupTab(this); });
-
-    WebPic = new QWebEngineView(this);
-    WebPic->setObjectName(QStringLiteral("WebPic"));
-    m_galleryPage = new web::SilentPage(&m_services.webProfile, WebPic);
-    web::applyGeneratedPagePolicy(m_galleryPage, web::generatedPagePolicy(web::PageText::FromWeb));
-    // The gallery file shows the web's pictures; it runs no scripts, so reaching web addresses
-    // gives it nothing but the pictures.
-    m_galleryPage->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-    WebPic->setPage(m_galleryPage);
-    WebPic->setContextMenuPolicy(Qt::NoContextMenu);
-    WebPic->hide();
-    // A click on a gallery picture opens no window: the picture's details are shown instead.
-    connect(m_galleryPage, &web::SilentPage::newWindowRefused, this, [this](const QUrl &url) {
-        m_host.openPictureDetails(url.toString());
-    });
 
     m_pictures = new PagePictureFetcher(m_page, this);
     PictureSaver::Operations operations;
@@ -421,9 +407,33 @@ void FormWeb::SearchPic()
     });
 }
 
+QWebEngineView *FormWeb::galleryView()
+{
+    if (WebPic)
+        return WebPic;
+    // The gallery's view is made the first time a gallery is asked for: most tabs never show one.
+    WebPic = new QWebEngineView(this);
+    WebPic->setObjectName(QStringLiteral("WebPic"));
+    m_galleryPage = new web::SilentPage(&m_services.webProfile, WebPic);
+    web::applyGeneratedPagePolicy(m_galleryPage, web::generatedPagePolicy(web::PageText::FromWeb));
+    // The gallery file shows the web's pictures; it runs no scripts, so reaching web addresses
+    // gives it nothing but the pictures.
+    m_galleryPage->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    WebPic->setPage(m_galleryPage);
+    WebPic->setContextMenuPolicy(Qt::NoContextMenu);
+    WebPic->hide();
+    WebPic->setGeometry(
+        0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
+    // A click on a gallery picture opens no window: the picture's details are shown instead.
+    connect(m_galleryPage, &web::SilentPage::newWindowRefused, this, [this](const QUrl &url) {
+        m_host.openPictureDetails(url.toString());
+    });
+    return WebPic;
+}
+
 void FormWeb::LoadPic()
 {
-    const int width = layoutWidth(WebPic->width() * 15, Tu);
+    const int width = layoutWidth(galleryView()->width() * 15, Tu);
     writeAndShowGallery(layoutGalleryPage(m_values.pictures, width, Tu, ColorSel),
         QStringLiteral("图片总数：%1").arg(m_values.pictures.PictureCount));
 }
@@ -453,6 +463,7 @@ void FormWeb::writeAndShowGallery(const QString &html, const QString &countText)
     if (!path.isEmpty()) {
         // A file that cannot be written leaves the gallery view showing what the file holds.
         viewer::writePageFile(path, html);
+        galleryView();
         m_galleryPage->load(QUrl::fromLocalFile(path));
     }
     Lab[2]->setText(countText);
@@ -463,11 +474,11 @@ void FormWeb::writeAndShowGallery(const QString &html, const QString &countText)
 void FormWeb::showGallery(bool on)
 {
     if (on) {
-        WebPic->setGeometry(
+        galleryView()->setGeometry(
             0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
         WebPic->show();
         WebPic->raise();
-    } else {
+    } else if (WebPic) {
         WebPic->hide();
     }
 }
@@ -726,8 +737,9 @@ void FormWeb::Form_Resize()
 {
     m_layout.resize(width() * 15, height() * 15);
     Web->setGeometry(0, px(m_layout.webTop), qMax(0, px(m_layout.webWidth)), qMax(0, px(m_layout.webHeight)));
-    WebPic->setGeometry(
-        0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
+    if (WebPic)
+        WebPic->setGeometry(
+            0, px(m_layout.webTop), qMax(0, px(m_layout.galleryWidth)), qMax(0, px(m_layout.galleryHeight)));
     const int top = px(m_layout.labelsTop);
     for (int i = 0; i < 9; ++i)
         Lab[size_t(i)]->move(Lab[size_t(i)]->x(), top);

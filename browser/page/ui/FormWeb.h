@@ -83,11 +83,18 @@ public:
     QString SelectedText;
 
     QWebEngineView *Web = nullptr;
-    // The gallery view, shown in place of the page while the frame's gallery toggle is on.
+    // The gallery view, shown in place of the page while the frame's gallery toggle is on; made
+    // the first time a gallery is asked for (null before).
     QWebEngineView *WebPic = nullptr;
+    QWebEngineView *galleryView();
     bool GalleryMode = false;
     web::SilentPage *page() const { return m_page; }
-    web::SilentPage *galleryPage() const { return m_galleryPage; }
+    // The gallery's page, made with its view when there is none yet.
+    web::SilentPage *galleryPage()
+    {
+        galleryView();
+        return m_galleryPage;
+    }
     PictureSaver &saver() const { return *m_saver; }
     std::array<QLabel *, 9> Lab {};
     QFrame *PictMouse = nullptr;
