@@ -4,6 +4,7 @@
 #include "common/FileAttributes.h"
 #include "common/FileNames.h"
 #include "common/Files.h"
+#include "common/HtmlText.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/TextCodec.h"
@@ -38,38 +39,6 @@ namespace {
     QString escapeHtml(const QString &text)
     {
         return text.toHtmlEscaped();
-    }
-
-    // A name as the value of an unquoted attribute (the title): besides & < > ", everything that
-    // would end the value or start another attribute (HTML white space, ' ` =) is written as a
-    // numeric character reference, so the whole name stays one value. Other names are unchanged.
-    QString escapeUnquotedValue(const QString &text)
-    {
-        QString out;
-        out.reserve(text.size());
-        for (const QChar c : text) {
-            switch (c.unicode()) {
-            case '\t':
-            case '\n':
-            case '\f':
-            case '\r':
-            case ' ':
-            case '\'':
-            case '`':
-            case '=':
-                out += QLatin1String("&#") + QString::number(c.unicode()) + QLatin1Char(';');
-                break;
-            case '&':
-            case '<':
-            case '>':
-            case '"':
-                out += escapeHtml(QString(c));
-                break;
-            default:
-                out += c;
-            }
-        }
-        return out;
     }
 
     // A local path as an href/src value. The page is loaded from a file URL, so the absolute path
@@ -125,7 +94,7 @@ namespace {
     void appendEntry(QString &html, const PageShape &shape, const QString &path)
     {
         const QString address = pageAddress(path);
-        const QString title = escapeUnquotedValue(fileNameOf(path));
+        const QString title = common::escapeUnquotedAttribute(fileNameOf(path));
         switch (shape.kind) {
         case EntryKind::Natural: {
             const int pictureWidth = GetPictureSize(path).width;

@@ -1,5 +1,6 @@
 #include "browser/page/Harvester.h"
 
+#include "common/HtmlText.h"
 #include "common/Numbers.h"
 #include "common/PictureList.h"
 
@@ -121,41 +122,6 @@ int layoutWidth(int webPicWidthTwips, int &Tu)
     }
 }
 
-QString escapeUnquotedAttribute(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '&':
-            out += QLatin1String("&amp;");
-            break;
-        case '<':
-            out += QLatin1String("&lt;");
-            break;
-        case '>':
-            out += QLatin1String("&gt;");
-            break;
-        case '"':
-            out += QLatin1String("&quot;");
-            break;
-        case '\'':
-        case '=':
-        case '`':
-        case ' ':
-        case '\t':
-        case '\n':
-        case '\r':
-        case '\f':
-            out += QStringLiteral("&#%1;").arg(int(c.unicode()));
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 QString searchGalleryPage(const common::PictureList &pictures, int columnWidth)
 {
     QString page;
@@ -169,7 +135,7 @@ QString searchGalleryPage(const common::PictureList &pictures, int columnWidth)
         const QString quoted = url.toHtmlEscaped();
         page += QStringLiteral("<a href=\"") + quoted + QStringLiteral("\" target=\"_blank\"><img border=\"1\" src=\"")
             + quoted + QStringLiteral("\"  width=") + width + QStringLiteral(" title=")
-            + escapeUnquotedAttribute(fileNamePart(url)) + QStringLiteral(" ></a> ") + kCrLf + kCrLf;
+            + common::escapeUnquotedAttribute(fileNamePart(url)) + QStringLiteral(" ></a> ") + kCrLf + kCrLf;
     }
     return page;
 }
@@ -177,7 +143,7 @@ QString searchGalleryPage(const common::PictureList &pictures, int columnWidth)
 QString layoutGalleryPage(const common::PictureList &pictures, int width, int Tu, const QString &ColorSel)
 {
     QString page;
-    page += QStringLiteral("<body bgcolor=") + escapeUnquotedAttribute(ColorSel) + QStringLiteral(">") + kCrLf;
+    page += QStringLiteral("<body bgcolor=") + common::escapeUnquotedAttribute(ColorSel) + QStringLiteral(">") + kCrLf;
     page += QStringLiteral("<body oncontextmenu=self.event.returnValue=false topmargin=0 leftmargin=0 rightmargin=0 "
                            "bottommargin=0>")
         + kCrLf;

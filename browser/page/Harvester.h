@@ -65,8 +65,4 @@ QString layoutGalleryPage(const common::PictureList &pictures, int width, int Tu
 // Advances the column selector: 2, 3, 4, then 0 (which the layout reads as one column).
 int nextColumnSelector(int Tu);
 
-// Escapes a text for an unquoted attribute value: besides the HTML specials, the characters that
-// would end the value are written as character references.
-QString escapeUnquotedAttribute(const QString &text);
-
 }

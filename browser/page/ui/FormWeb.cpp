@@ -60,6 +60,23 @@ namespace {
     // The most pixels of a picture taken ahead that may wait decoded for its turn.
     constexpr qint64 kMostWaitingPixels = 24'000'000;
 
+    // Runs work on the thread pool and hands what it returns to deliver on the event loop, unless
+    // guard has gone by then.
+    template <typename Guarded, typename Work, typename Deliver>
+    void runBeside(const QPointer<Guarded> &guard, Work work, Deliver deliver)
+    {
+        QThreadPool::globalInstance()->start([guard, work, deliver] {
+            auto result = work();
+            QMetaObject::invokeMethod(
+                qApp,
+                [guard, deliver, result] {
+                    if (guard)
+                        deliver(result);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
     // The labels along the bottom edge, in twips: left and width. Lab(6) stretches with the
     // window; Lab(7) and Lab(8) stand right of it.
     constexpr int kLabelLefts[9] = { 0, 5700, 5850, 7650, 7800, 9450, 9600, 0, 0 };
@@ -528,16 +545,8 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
     QPointer<PictureSaver> saver(m_saver);
     // Encoding a large picture takes long: it runs beside the event loop.
     const auto encode = [saver, file, done](const QImage &picture) {
-        QThreadPool::globalInstance()->start([saver, file, done, picture] {
-            const bool ok = viewer::SaveAsJpeg(picture, file, 80);
-            QMetaObject::invokeMethod(
-                qApp,
-                [saver, done, ok] {
-                    if (saver)
-                        done(ok);
-                },
-                Qt::QueuedConnection);
-        });
+        runBeside(
+            saver, [file, picture] { return viewer::SaveAsJpeg(picture, file, 80); }, done);
     };
     obtainPicture(image.src, [this, saver, image, file, done, encode](const QImage &picture) {
         if (!saver)
@@ -559,16 +568,8 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
                 done(false);
                 return;
             }
-            QThreadPool::globalInstance()->start([saver, file, done, bytes = in.readAll()] {
-                const bool ok = encodePictureBytes(bytes, file);
-                QMetaObject::invokeMethod(
-                    qApp,
-                    [saver, done, ok] {
-                        if (saver)
-                            done(ok);
-                    },
-                    Qt::QueuedConnection);
-            });
+            runBeside(
+                saver, [file, bytes = in.readAll()] { return encodePictureBytes(bytes, file); }, done);
         });
     });
 }
@@ -593,16 +594,8 @@ void FormWeb::fetchAndDecode(const QString &src, std::function<void(const QImage
             done({});
             return;
         }
-        QThreadPool::globalInstance()->start([self, done, bytes] {
-            const QImage picture = decodePictureBytes(bytes);
-            QMetaObject::invokeMethod(
-                qApp,
-                [self, done, picture] {
-                    if (self)
-                        done(picture);
-                },
-                Qt::QueuedConnection);
-        });
+        runBeside(
+            self, [bytes] { return decodePictureBytes(bytes); }, done);
     });
 }
 
