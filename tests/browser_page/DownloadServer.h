@@ -1,13 +1,15 @@
 #pragma once
 
+#include "ServerThread.h"
+
 #include <QString>
 
 #include <condition_variable>
 #include <httplib.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace velmora::test {
 
@@ -101,7 +103,7 @@ public:
                 "text/plain");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_thread = std::make_unique<ServerThread>(m_server);
     }
     ~DownloadServer()
     {
@@ -110,8 +112,7 @@ public:
             m_stopping = true;
         }
         m_stopped.notify_all();
-        m_server.stop();
-        m_thread.join();
+        m_thread->stop();
     }
     DownloadServer(const DownloadServer &) = delete;
     DownloadServer &operator=(const DownloadServer &) = delete;
@@ -135,7 +136,7 @@ private:
 
     httplib::Server m_server;
     int m_port = 0;
-    std::thread m_thread;
+    std::unique_ptr<ServerThread> m_thread;
     std::mutex m_mutex;
     std::condition_variable m_stopped;
     bool m_stopping = false;

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "ServerThread.h"
+
 #include <QString>
 
 #include <atomic>
 #include <httplib.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace velmora::test {
 
@@ -35,13 +37,9 @@ public:
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         // The socket listens from here on; connections wait until the thread accepts them.
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_thread = std::make_unique<ServerThread>(m_server);
     }
-    ~LocalServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
+    ~LocalServer() { m_thread->stop(); }
     LocalServer(const LocalServer &) = delete;
     LocalServer &operator=(const LocalServer &) = delete;
 
@@ -68,7 +66,7 @@ public:
 private:
     httplib::Server m_server;
     int m_port = 0;
-    std::thread m_thread;
+    std::unique_ptr<ServerThread> m_thread;
     mutable std::mutex m_mutex;
     std::map<std::string, std::pair<std::string, std::string>> m_pages;
     std::map<std::string, int> m_hits;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ServerThread.h"
+
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
@@ -7,9 +9,9 @@
 
 #include <httplib.h>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 namespace velmora::test {
 
@@ -31,13 +33,9 @@ public:
             response.set_content(item->second.first, item->second.second.c_str());
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_thread = std::make_unique<ServerThread>(m_server);
     }
-    ~PictureServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
+    ~PictureServer() { m_thread->stop(); }
     PictureServer(const PictureServer &) = delete;
     PictureServer &operator=(const PictureServer &) = delete;
 
@@ -75,7 +73,7 @@ public:
 private:
     httplib::Server m_server;
     int m_port = 0;
-    std::thread m_thread;
+    std::unique_ptr<ServerThread> m_thread;
     mutable std::mutex m_mutex;
     std::map<std::string, std::pair<std::string, std::string>> m_items;
     std::map<std::string, int> m_hits;
