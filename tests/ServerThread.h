@@ -8,12 +8,15 @@ namespace velmora::test {
 
 // Runs a bound test server's accept loop in a thread of its own. Stopping first waits until the
 // loop has begun: httplib's stop() before that does nothing, and the loop would then never end
-// (a test that finishes at once hung at its exit).
+// (a test that finishes at once hung at its exit). An idle kept-alive connection is closed after a
+// second: stopping waits for every connection's worker, and the web engine keeps its connections
+// open until the server closes them (five seconds by default, paid at the end of every test).
 class ServerThread {
 public:
     explicit ServerThread(httplib::Server &server)
         : m_server(server)
         , m_thread([this] {
+            m_server.set_keep_alive_timeout(0);
             m_server.listen_after_bind();
             m_ended = true;
         })

@@ -1,9 +1,14 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 namespace velmora::test {
@@ -66,6 +71,30 @@ QString sourceDir()
 {
     const QString fromEnv = qEnvironmentVariable("VELMORA_SOURCE_DIR");
     return fromEnv.isEmpty() ? QStringLiteral(VELMORA_SOURCE_DIR_DEFAULT) : fromEnv;
+}
+
+bool waitUntil(const std::function<bool()> &condition, int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        const qint64 remaining = deadline.remainingTime();
+        if (remaining <= 0)
+            return false;
+        // A short loop, so the condition is looked at again soon after the event that made it true.
+        QEventLoop loop;
+        QTimer::singleShot(int(std::min<qint64>(remaining, 2)), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
+void serveEvents(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }

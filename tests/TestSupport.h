@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace velmora::test {
 
 // Points HOME, XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME and XDG_RUNTIME_DIR at a fresh
@@ -20,5 +22,13 @@ void clearSimulatedDesktopEffects();
 
 // The source tree (for samples/ and tests/data/).
 QString sourceDir();
+
+// Serves events until `condition` holds, at most `ms` milliseconds; answers whether it held.
+// QTest::qWaitFor and QTest::qWait sleep 10 ms between rounds of events. The web engine's work
+// passes through the main thread many times for each page, so those sleeps add up to seconds;
+// these two wait on the event loop instead and serve each event as it comes.
+bool waitUntil(const std::function<bool()> &condition, int ms = 20000);
+// Serves events for `ms` milliseconds.
+void serveEvents(int ms);
 
 }

@@ -1,6 +1,7 @@
 #include "FrameTestSupport.h"
 #include "browser/frame/FrameCommands.h"
 #include "desktop/ui/FormDesktop.h"
+#include "tests/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,7 +78,7 @@ TEST_F(FrameBoxes, TabCloseMarkGoesWhenTheCursorLeavesTheTopBar)
         f.TextClose->move(shownAt, f.TextClose->y());
         QCursor::setPos(QPoint(300, c.cursorY));
         // The watcher looks every 300 ms; two looks are enough either way.
-        QTest::qWait(700);
+        velmora::test::serveEvents(700);
         EXPECT_EQ(f.TextClose->x() == shownAt, c.stays) << c.cursorY;
     }
 }

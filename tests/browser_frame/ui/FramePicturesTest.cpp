@@ -1,5 +1,6 @@
 #include "FrameTestSupport.h"
 #include "browser/page/PictureSaver.h"
+#include "tests/TestSupport.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -134,7 +135,7 @@ TEST_F(FramePictures, ClosingRightAfterTheGalleryToggleLeavesNothingToAnswer)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(page.isNull());
     // Anything still queued for the gone windows runs, and finds them gone.
-    QTest::qWait(500);
+    velmora::test::serveEvents(500);
 }
 
 TEST_F(FramePictures, ViewPagePicturesCollectsTwiceWhenTheToggleWasOff)

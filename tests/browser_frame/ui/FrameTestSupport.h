@@ -57,7 +57,7 @@ inline LocalServer &browserTestServer()
 // Waits until `condition` holds, at most `ms` milliseconds, serving events meanwhile.
 template <typename Condition> bool waitFor(Condition condition, int ms = 20000)
 {
-    return QTest::qWaitFor(condition, ms);
+    return velmora::test::waitUntil(condition, ms);
 }
 
 // Runs `script` in the application world of `page` and answers its result.

@@ -4,6 +4,7 @@
 #include "browser/page/PageCaptureRules.h"
 #include "browser/page/ui/FormHtml.h"
 #include "slideshow/ui/FormScreen.h"
+#include "tests/TestSupport.h"
 #include "web/ui/PageCapture.h"
 
 #include <QAction>
@@ -154,7 +155,7 @@ TEST_F(PageCommandsWindow, RefreshAllReloadsEveryTabButTheFirst)
     action(u"查看(&V)", u"全部刷新")->trigger();
     ASSERT_TRUE(waitFor([&] { return server().hits("/two") > two && server().hits("/three") > three; }));
     // Give a reload of the first tab the time to show, were there one.
-    QTest::qWait(500);
+    velmora::test::serveEvents(500);
     EXPECT_EQ(server().hits("/one"), one);
 
     // "刷新(&R)" reloads the active tab only.
@@ -309,7 +310,7 @@ TEST_F(PageCommandsWindow, FindBarCountsAndStepsThroughMatches)
     const QString folder = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
     if (!folder.isEmpty()) {
         QDir().mkpath(folder);
-        QTest::qWait(500);
+        velmora::test::serveEvents(500);
         EXPECT_TRUE(f.grab().save(folder + QStringLiteral("/browser-find-bar.png")));
     }
     bar->edit()->setText(QStringLiteral("不在页面上"));

@@ -2,6 +2,7 @@
 // folder (the frame with three tabs, the tab menu, each menu of the bar opened, the history page).
 #include "FrameTestSupport.h"
 #include "browser/frame/History.h"
+#include "tests/TestSupport.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -18,7 +19,7 @@ using BrowserScreenshots = FrameFixture;
 QImage frameWithMenu(QWidget &frame, QMenu *menu, QPoint globalAt)
 {
     menu->popup(globalAt);
-    QTest::qWait(300);
+    velmora::test::serveEvents(300);
     QImage image = frame.grab().toImage();
     QPainter painter(&image);
     painter.drawPixmap(frame.mapFromGlobal(globalAt), menu->grab());
@@ -41,7 +42,7 @@ TEST_F(BrowserScreenshots, Browser)
         waitFor([&] { return loaded(0, QStringLiteral("Page One")) && loaded(2, QStringLiteral("Page Three")); }));
     f.activateTab(f.tabs().slotAt(1));
     ASSERT_TRUE(waitFor([&] { return loaded(1, QStringLiteral("Page Two")); }));
-    QTest::qWait(1500);
+    velmora::test::serveEvents(1500);
     EXPECT_TRUE(f.grab().save(folder + QStringLiteral("/browser-three-tabs.png")));
 
     const QLineEdit *label = f.tabLabel(f.tabs().slotAt(1));
@@ -67,7 +68,7 @@ TEST_F(BrowserScreenshots, Browser)
             QStringLiteral("2026-12-8 09:30"), server().url("/two"), QStringLiteral("城市夜景 <b>图片</b> & 风景")));
     f.openHistoryPage();
     ASSERT_TRUE(waitFor([&] { return loaded(f.tabs().ActivePos(), QStringLiteral("网站访问历史")); }));
-    QTest::qWait(1500);
+    velmora::test::serveEvents(1500);
     EXPECT_TRUE(f.grab().save(folder + QStringLiteral("/browser-history-page.png")));
 }
 

@@ -6,6 +6,7 @@
 #include "browser/frame/ui/FormDfg.h"
 #include "browser/frame/ui/FormReader.h"
 #include "common/SettingsKeys.h"
+#include "tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +73,7 @@ TEST(ToolScreenshots, FavoritesAndPageTools)
 
     auto *refresher = new browser::frame::FormAutoREshua({});
     refresher->Command1->click();
-    QTest::qWait(1200);
+    velmora::test::serveEvents(1200);
     save(*refresher, folder + QStringLiteral("/page-refresher.png"));
     refresher->close();
 }

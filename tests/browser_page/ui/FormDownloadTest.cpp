@@ -4,6 +4,7 @@
 #include "browser/page/DownLoad.h"
 #include "browser/page/ui/AddressSaver.h"
 #include "browser_page/DownloadServer.h"
+#include "tests/TestSupport.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -230,7 +231,7 @@ TEST_F(DownloadDialog, Screenshot)
     FormDownload dialog(*s.desktop);
     dialog.show();
     dialog.CombUrl->setEditText(QStringLiteral("https://example.com/pictures/landscape-2026.zip"));
-    QTest::qWait(300);
+    velmora::test::serveEvents(300);
     EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/download-dialog.png")));
 }
 

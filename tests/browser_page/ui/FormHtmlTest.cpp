@@ -78,7 +78,7 @@ TEST_F(SourceEditorWindow, UpperCaseWordFindsLowerCaseAndReplaceLeavesIt)
             QStringLiteral("Page One"));
         editor->TextFind->setEditText(QStringLiteral("DIV"));
         editor->CmdFind_Click();
-        QTest::qWait(200);
+        velmora::test::serveEvents(200);
         EXPECT_TRUE(editor->grab().save(folder + QStringLiteral("/source-editor-search-hit.png")));
         editor->setSource(
             QStringLiteral("<div>a</div>\n<DIV>b</DIV>"), QStringLiteral("http://x/"), QStringLiteral("X"));

@@ -45,7 +45,7 @@ QVariant evaluate(FormImage &window, const QString &script)
         result = value;
         answered = true;
     });
-    if (!QTest::qWaitFor([&] { return answered; }, 10000))
+    if (!velmora::test::waitUntil([&] { return answered; }, 10000))
         return {};
     return result;
 }
@@ -155,7 +155,7 @@ TEST_F(DetailsWindow, PageFileHoldsOnePictureLineAndGoesWithTheWindow)
         QStringLiteral("rgb(0, 0, 0)"));
     window->LoadImg(urls[1]);
     ASSERT_TRUE(loaded.wait(20000));
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(velmora::test::waitUntil(
         [&] { return evaluate(*window, QStringLiteral("document.images[0].naturalWidth")).toInt() == 301; }, 10000));
 
     const QPointer<FormImage> gone(window);
@@ -175,7 +175,7 @@ TEST_F(DetailsWindow, ZoomHasNoLowerLimit)
     for (int i = 0; i < 3; ++i)
         window->Cmd[4]->click();
     EXPECT_EQ(window->ZoomPercent, 20);
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(velmora::test::waitUntil(
         [&] { return evaluate(*window, QStringLiteral("document.body.style.zoom")).toString() == "20%"; }, 10000));
     // A new picture starts at 100 again.
     QSignalSpy loaded(window->page(), &QWebEnginePage::loadFinished);
@@ -197,7 +197,7 @@ TEST_F(DetailsWindow, SaveOpenAndTheAddressBox)
 
     velmora::test::clearSimulatedDesktopEffects();
     window->CmdSearch->click();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !velmora::test::simulatedDesktopEffects().isEmpty(); }, 5000));
+    ASSERT_TRUE(velmora::test::waitUntil([] { return !velmora::test::simulatedDesktopEffects().isEmpty(); }, 5000));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { QStringLiteral("openWithDesktop\t") + urls[2] });
 
     // Enter goes to the typed address itself, not through the page file.
@@ -226,9 +226,9 @@ TEST_F(DetailsWindow, Screenshot)
     s.values.pictures.store(1, server.url(QStringLiteral("/files/big.png")));
     FormImage *window = open(1);
     window->LoadImg(server.url(QStringLiteral("/files/big.png")));
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(velmora::test::waitUntil(
         [&] { return evaluate(*window, QStringLiteral("document.images[0].naturalWidth")).toInt() == 640; }, 10000));
-    QTest::qWait(500);
+    velmora::test::serveEvents(500);
     EXPECT_TRUE(window->grab().save(folder + QStringLiteral("/details-window.png")));
     delete window;
 }

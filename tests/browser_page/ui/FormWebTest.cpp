@@ -3,6 +3,7 @@
 #include "ServicesUnderTest.h"
 #include "browser/frame/ClosedPages.h"
 #include "browser/page/ui/PageHost.h"
+#include "tests/TestSupport.h"
 #include "web/ui/SilentPage.h"
 
 #include <QDate>
@@ -88,8 +89,8 @@ TEST_F(PageWindow, ShowsProgressAndTitleAndRecordsItsClose)
     const QString address = pageFile(QStringLiteral("titled.html"), QStringLiteral("风景 & 图片"));
     FormWeb *page = open(address);
     EXPECT_EQ(page->Lab[4]->text(), QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return host.label == QStringLiteral("风景 & 图片"); }, 20000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->Lab[4]->text() == QStringLiteral("100 %"); }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return host.label == QStringLiteral("风景 & 图片"); }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return page->Lab[4]->text() == QStringLiteral("100 %"); }, 20000));
     EXPECT_EQ(host.toolTip, QStringLiteral("风景 & 图片"));
     EXPECT_EQ(host.caption, QStringLiteral("风景 & 图片 - Nimbrow "));
     EXPECT_EQ(host.address, address);
@@ -120,17 +121,17 @@ TEST_F(PageWindow, UntitledAndBlankPagesFollowTheTitleRules)
 {
     const QString address = pageFile(QStringLiteral("untitled.html"), QString());
     FormWeb *page = open(address);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return host.label == address; }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return host.label == address; }, 20000));
     // An untitled page shows its address and adds no history row.
     EXPECT_TRUE(page->tabHistory().text().isEmpty());
     page->Navigate(QStringLiteral("about:blank"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return host.label.isEmpty() && !host.toolTip.isEmpty(); }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return host.label.isEmpty() && !host.toolTip.isEmpty(); }, 20000));
     EXPECT_EQ(host.toolTip, QStringLiteral("鼠标右击查看属性，双击后可以关闭当前窗口"));
     // A page that is not the current tab leaves the frame's caption alone.
     host.current = false;
     host.caption.clear();
     page->Navigate(pageFile(QStringLiteral("other.html"), QStringLiteral("Other")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return host.label == QStringLiteral("Other"); }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return host.label == QStringLiteral("Other"); }, 20000));
     EXPECT_TRUE(host.caption.isEmpty());
     delete page;
 }

@@ -4,6 +4,7 @@
 #include "browser/page/ui/FormWeb.h"
 #include "browser/page/ui/PageHost.h"
 #include "browser_page/ui/PictureServer.h"
+#include "tests/TestSupport.h"
 #include "web/ui/SilentPage.h"
 
 #include <QDir>
@@ -240,7 +241,7 @@ TEST_F(Harvest, ACloseDuringAPassIsDeferredThenCompletes)
     EXPECT_TRUE(page->isHidden());
     EXPECT_TRUE(page->saver().CloseRequested());
     ASSERT_TRUE(closed.wait(20000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 5000));
+    EXPECT_TRUE(velmora::test::waitUntil([&] { return alive.isNull(); }, 5000));
     EXPECT_LT(saved().size(), 6);
     EXPECT_FALSE(s.values.SaveBusy);
 }
@@ -312,7 +313,7 @@ TEST_F(Harvest, GalleryColumnsAndPictureClicks)
     ASSERT_TRUE(galleryLoaded.wait(20000));
     // The local gallery file shows the web's pictures.
     bool shown = false;
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(velmora::test::waitUntil(
         [&] {
             page->galleryPage()->runJavaScript(
                 QStringLiteral("document.images.length == 4 && Array.from(document.images).every(function(i)"
@@ -328,12 +329,12 @@ TEST_F(Harvest, GalleryColumnsAndPictureClicks)
                        "[r.left+r.width/2,r.top+r.height/2];})()"),
         QWebEngineScript::ApplicationWorld,
         [&box](const QVariant &v) { box = v; });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return box.isValid(); }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return box.isValid(); }, 20000));
     const QPoint centre(box.toList().value(0).toInt(), box.toList().value(1).toInt());
     QWidget *surface = page->WebPic->focusProxy();
     ASSERT_NE(surface, nullptr);
     QTest::mouseClick(surface, Qt::LeftButton, {}, centre);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !host.details.isEmpty(); }, 20000));
+    ASSERT_TRUE(velmora::test::waitUntil([&] { return !host.details.isEmpty(); }, 20000));
     EXPECT_EQ(host.details.first(), server.url("/g1.jpg"));
 }
 
@@ -369,7 +370,7 @@ TEST_F(Harvest, GalleryScreenshotsInOneToFourColumns)
                            "{return i.decode();})).then(function(){window.__decoded = true;});"),
             QWebEngineScript::ApplicationWorld);
         bool ready = false;
-        ASSERT_TRUE(QTest::qWaitFor(
+        ASSERT_TRUE(velmora::test::waitUntil(
             [&] {
                 page->galleryPage()->runJavaScript(QStringLiteral("window.__decoded === true"),
                     QWebEngineScript::ApplicationWorld,
@@ -381,7 +382,7 @@ TEST_F(Harvest, GalleryScreenshotsInOneToFourColumns)
         // grabs in a row agree.
         QImage shot;
         QImage last;
-        const bool drawn = QTest::qWaitFor(
+        const bool drawn = velmora::test::waitUntil(
             [&] {
                 shot = page->grab().toImage();
                 const bool settled =

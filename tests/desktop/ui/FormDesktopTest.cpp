@@ -569,7 +569,8 @@ TEST_F(FormDesktopTest, MediaPlayerOnThePrivateBus)
                 MprisPlayer::kServiceName, QStringLiteral("/org/mpris/MediaPlayer2"), interface, method);
             message.setArguments(arguments);
             QDBusPendingCallWatcher watcher(client.asyncCall(message));
-            EXPECT_TRUE(QTest::qWaitFor([&watcher] { return watcher.isFinished(); }, 5000)) << qPrintable(method);
+            EXPECT_TRUE(velmora::test::waitUntil([&watcher] { return watcher.isFinished(); }, 5000))
+                << qPrintable(method);
             EXPECT_FALSE(watcher.isError()) << qPrintable(watcher.error().message());
             return watcher.reply();
         };

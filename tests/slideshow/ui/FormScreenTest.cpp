@@ -3,6 +3,7 @@
 #include "slideshow/EffectList.h"
 #include "slideshow/PictureFitting.h"
 #include "tests/ServicesUnderTest.h"
+#include "tests/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -70,7 +71,7 @@ namespace {
         // Runs the event loop until the cycle's effect has ended and the cycle finished.
         static void waitForCycle(FormScreen &w)
         {
-            EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.cycleRunning(); }, 20000));
+            EXPECT_TRUE(velmora::test::waitUntil([&w] { return !w.cycleRunning(); }, 20000));
         }
 
         QRadioButton *option1(int i) { return child<QRadioButton>(QStringLiteral("Option1_%1").arg(i)); }
@@ -382,10 +383,10 @@ TEST_F(FormScreenTest, WindowDestroyedWhileAnEffectRunsLeavesNothingBehind)
     child<QLineEdit>(QStringLiteral("Text1"))->setText(QStringLiteral("5"));
     w.Timer1_Timer();
     ASSERT_TRUE(w.cycleRunning());
-    QTest::qWait(20);
+    velmora::test::serveEvents(20);
     delete m_window.data();
     // The runner went with the window: no tick draws on surfaces that are gone.
-    QTest::qWait(30);
+    velmora::test::serveEvents(30);
     EXPECT_TRUE(m_window.isNull());
 }
 

@@ -298,7 +298,7 @@ TEST(MessagePump, WheelScrollsTheViewerPage200PixelsANotch)
     QWheelEvent elsewhere(
         where, where, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&other, &elsewhere);
-    QTest::qWait(200);
+    velmora::test::serveEvents(200);
     EXPECT_EQ(evaluate(form.Web, QStringLiteral("window.scrollY")).toInt(), 200);
 }
 

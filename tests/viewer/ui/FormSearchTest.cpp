@@ -245,7 +245,7 @@ TEST_F(FormSearchTest, ExportWritesOneLinePerFileAndSaveAllCopiesEveryFile)
     QElapsedTimer clock;
     clock.start();
     while (window->isCopyingAll() && clock.elapsed() < 10000)
-        QTest::qWait(5);
+        velmora::test::serveEvents(5);
     EXPECT_EQ(messages.last(), QStringLiteral("文件全部复制成功……    "));
     EXPECT_EQ(QFileInfo(out.filePath("a.mov")).size(), 40001);
     EXPECT_EQ(QFileInfo(out.filePath("b.mpg")).size(), 40002);
@@ -398,7 +398,7 @@ TEST_F(FormSearchTest, MidSearchAndPicturePreviewStates)
     window->ListFile->setCurrentRow(int(row));
     EXPECT_EQ(window->previewedPath(), found.at(row));
     EXPECT_FALSE(window->PicturePreview->pixmap().isNull());
-    QTest::qWait(50);
+    velmora::test::serveEvents(50);
     keepScreenshot(window.get(), "search-preview.png");
 }
 

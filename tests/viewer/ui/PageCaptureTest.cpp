@@ -1,5 +1,6 @@
 #include "web/ui/PageCapture.h"
 
+#include "tests/TestSupport.h"
 #include "viewer/JpegWriter.h"
 
 #include <QElapsedTimer>
@@ -167,7 +168,7 @@ TEST(PageCapture, APageTallerThanOneViewIsCapturedInBandsAndJoined)
     QElapsedTimer clock;
     clock.start();
     while (!done && clock.elapsed() < 120000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     ASSERT_TRUE(done);
     ASSERT_EQ(page.size(), QSize(404, 40004));
     EXPECT_TRUE(capture.lastError().isEmpty());

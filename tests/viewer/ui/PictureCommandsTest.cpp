@@ -127,7 +127,7 @@ TEST_F(PictureCommandsTest, WallpaperIsSetAndMirroredInTheRegistry)
     EXPECT_TRUE(commands.setDesktopBackground(rightClickPath));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { "setWallpaper\t" + picture });
     // The value follows once the desktop reports the wallpaper taken.
-    EXPECT_TRUE(QTest::qWaitFor([&] {
+    EXPECT_TRUE(velmora::test::waitUntil([&] {
         return sys::ReadRegString(*services.hive, common::RegRoot::CurrentUser, "Control Panel\\Desktop", "Wallpaper")
             == picture;
     }));

@@ -67,7 +67,7 @@ QStringList sizesWithOriginals(const QString &pageFile, int width)
     while (clock.elapsed() < 30000
         && !velmora::test::runScript(&view, QStringLiteral("Array.from(document.images).every(i => i.complete)"))
                 .toBool())
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     return velmora::test::runScript(&view,
         QStringLiteral("Array.from(document.images).map(i => [i.width, i.height, i.naturalWidth, "
                        "i.naturalHeight].join('x')).join(' ')"))
@@ -150,13 +150,13 @@ TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOrigin
     QElapsedTimer clock;
     clock.start();
     while (v.form->WebFilePath.isEmpty() && clock.elapsed() < 10000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     EXPECT_EQ(v.form->WebFilePath, original);
     velmora::test::clearSimulatedDesktopEffects();
     QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, centre);
     clock.restart();
     while (velmora::test::simulatedDesktopEffects().isEmpty() && clock.elapsed() < 10000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { QStringLiteral("openWithDesktop\t") + original });
 
     // What was made went into the shared cache as a valid entry.
@@ -247,7 +247,7 @@ TEST_F(ScaledPictureRoute, AZoomAbove100AsksForCopiesAsLargeAsDrawnKeepingNamesA
             natural = v.evaluate(QStringLiteral("document.images[0].naturalWidth")).toInt();
             if (natural >= c.natural)
                 break;
-            QTest::qWait(20);
+            velmora::test::serveEvents(20);
         }
         EXPECT_EQ(natural, c.natural);
         // The small picture is still its original; the broken file still broken.

@@ -1,6 +1,7 @@
 // The thumbnail page against hostile folders: names written to run script, and files too large
 // to hand to the page.
 #include "common/Paths.h"
+#include "tests/TestSupport.h"
 #include "tests/viewer/ui/ViewerUnderTest.h"
 
 #include <QDir>
@@ -49,7 +50,7 @@ TEST(ThumbnailPageSafety, ANameCannotAddAttributesOrRunScript)
     ShownFolder v(dir.path());
     ASSERT_TRUE(v.waitForPictures());
     ASSERT_EQ(v.viewerState.ViewerCount, names.size() + 1);
-    QTest::qWait(300);
+    velmora::test::serveEvents(300);
     EXPECT_NE(v.form->Web->page()->title(), QStringLiteral("PWNED"));
     EXPECT_NE(v.evaluate(QStringLiteral("document.title")).toString(), QStringLiteral("PWNED"));
     EXPECT_EQ(v.evaluate(QStringLiteral("Array.from(document.querySelectorAll('*'))"
@@ -85,7 +86,7 @@ TEST(ThumbnailPageSafety, ThePageRunsNoPageScriptButZoomAndScrollStillWork)
     QSignalSpy loaded(v.form->Web->page(), &QWebEnginePage::loadFinished);
     v.form->Web->setUrl(QUrl::fromLocalFile(pagePath));
     ASSERT_TRUE(loaded.wait(20000));
-    QTest::qWait(200);
+    velmora::test::serveEvents(200);
     EXPECT_EQ(v.form->Web->page()->title(), QStringLiteral("start"));
     EXPECT_FALSE(v.evaluate(QStringLiteral("document.body.hasAttribute('data-ran')")).toBool());
     EXPECT_EQ(

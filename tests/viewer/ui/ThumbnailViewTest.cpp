@@ -47,7 +47,7 @@ struct Viewer : velmora::test::ViewerUnderTest {
                                            .split(QLatin1Char(' '));
             if (status == QStringList { QStringLiteral("file:"), QStringLiteral("complete") })
                 return true;
-            QTest::qWait(20);
+            velmora::test::serveEvents(20);
         }
         return false;
     }
@@ -187,7 +187,7 @@ TEST(ThumbnailView, HostileNamesShowAndOpenTheRightFile)
     QElapsedTimer clock;
     clock.start();
     while (velmora::test::simulatedDesktopEffects().isEmpty() && clock.elapsed() < 10000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
         QStringList {
             QStringLiteral("openWithDesktop\t") + QUrl::fromLocalFile(v.viewerState.ViewerList[3]).toString() });
@@ -204,12 +204,12 @@ TEST(ThumbnailView, AutoScrollDoubleClickJumpsToTheBottomAndStops)
     v.form->MoveUp[1]->click();
     EXPECT_TRUE(v.form->Timer1->isActive());
     EXPECT_EQ(v.form->MoveUp[1]->palette().color(QPalette::Button), QColor(255, 255, 0));
-    QTest::qWait(100);
+    velmora::test::serveEvents(100);
     v.form->MoveUp[1]->click(); // about five ticks later: a double click
     QElapsedTimer clock;
     clock.start();
     while (v.form->Timer1->isActive() && clock.elapsed() < 5000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     EXPECT_FALSE(v.form->Timer1->isActive());
     const int bottom = v.evaluate(QStringLiteral("document.documentElement.scrollHeight - window.innerHeight")).toInt();
     EXPECT_EQ(v.evaluate(QStringLiteral("window.scrollY")).toInt(), bottom);
@@ -226,7 +226,7 @@ TEST(ThumbnailView, ZoomStartsAgainAt100OnEveryLoadedPage)
     clock.start();
     while (v.evaluate(QStringLiteral("document.body.style.zoom")).toString() != QLatin1String("120%")
         && clock.elapsed() < 5000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     EXPECT_EQ(v.evaluate(QStringLiteral("document.body.style.zoom")).toString(), QStringLiteral("120%"));
     v.reloadAfter([&] { v.form->Command2->click(); });
     EXPECT_EQ(v.form->ZoomPercent, 100);
@@ -258,7 +258,7 @@ TEST(ThumbnailView, TheSlideshowButtonsOpenTheSlideshowOnTheRightFolder)
     QElapsedTimer clock;
     clock.start();
     while (openSlideshowWindow() && clock.elapsed() < 5000)
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     EXPECT_EQ(openSlideshowWindow(), nullptr);
 
     v.form->menuEntry(QStringLiteral("AutoRunImag"))->trigger();

@@ -4,6 +4,7 @@
 #include "common/Paths.h"
 #include "system/ui/MessagePump.h"
 #include "tests/ServicesUnderTest.h"
+#include "tests/TestSupport.h"
 #include "viewer/ViewerState.h"
 #include "viewer/ui/FormPicture.h"
 
@@ -31,7 +32,7 @@ inline QVariant runScript(QWebEngineView *view, const QString &script)
     QElapsedTimer clock;
     clock.start();
     while (!done && clock.elapsed() < 10000)
-        QTest::qWait(5);
+        velmora::test::serveEvents(5);
     return result;
 }
 
@@ -74,7 +75,7 @@ struct ViewerUnderTest : ServicesUnderTest {
                                         " && Array.from(document.images).every(i => i.complete)"))
                     .toBool())
                 return true;
-            QTest::qWait(20);
+            velmora::test::serveEvents(20);
         }
         return false;
     }

@@ -37,7 +37,7 @@ QVariant evaluate(QWebEnginePage *page, const QString &script, quint32 world = Q
     QElapsedTimer clock;
     clock.start();
     while (!done && clock.elapsed() < 10000)
-        QTest::qWait(5);
+        velmora::test::serveEvents(5);
     return result;
 }
 
@@ -52,7 +52,7 @@ QVariant runApp(QWebEnginePage *page, const QString &name, const QVariantList &a
     QElapsedTimer clock;
     clock.start();
     while (!done && clock.elapsed() < 10000)
-        QTest::qWait(5);
+        velmora::test::serveEvents(5);
     return result;
 }
 
@@ -134,7 +134,7 @@ TEST(AppWorld, WorksWithPageScriptsOffWhereThePageWorldAnswersNothing)
     EXPECT_FALSE(evaluate(v.page, QStringLiteral("1 + 1"), QWebEngineScript::MainWorld).isValid());
     EXPECT_EQ(evaluate(v.page, QStringLiteral("document.getElementById('p').textContent")).toString(),
         QStringLiteral("hello"));
-    QTest::qWait(200);
+    velmora::test::serveEvents(200);
     EXPECT_EQ(v.page->title(), QStringLiteral("start"));
     EXPECT_FALSE(evaluate(v.page, QStringLiteral("document.body.hasAttribute('data-ran')")).toBool());
 
@@ -219,7 +219,7 @@ TEST(SilentPage, NewWindowsAreRefusedAndReportedUnlessTheOwnerHandsOneOver)
     });
     evaluate(page, QStringLiteral("window.open('about:blank#second'); 1"), QWebEngineScript::MainWorld);
     QTRY_VERIFY_WITH_TIMEOUT(opened != nullptr, 10000);
-    QTest::qWait(100);
+    velmora::test::serveEvents(100);
     EXPECT_EQ(refused.size(), 1);
 }
 
