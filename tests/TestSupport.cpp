@@ -73,6 +73,18 @@ QString sourceDir()
     return fromEnv.isEmpty() ? QStringLiteral(VELMORA_SOURCE_DIR_DEFAULT) : fromEnv;
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 bool waitUntil(const std::function<bool()> &condition, int ms)
 {
     const QDeadlineTimer deadline(ms);

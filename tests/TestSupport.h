@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,11 @@ void clearSimulatedDesktopEffects();
 
 // The source tree (for samples/ and tests/data/).
 QString sourceDir();
+
+// A file's bytes, or none where it cannot be read.
+QByteArray readAll(const QString &path);
+// Writes `bytes` as the whole file; answers whether all were written.
+bool writeAll(const QString &path, const QByteArray &bytes);
 
 // Serves events until `condition` holds, at most `ms` milliseconds; answers whether it held.
 // QTest::qWaitFor and QTest::qWait sleep 10 ms between rounds of events. The web engine's work

@@ -1,26 +1,19 @@
 #include "browser/frame/Favorites.h"
 
+#include "tests/TestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+using velmora::test::readAll;
+using velmora::test::writeAll;
+
 namespace {
 
 using namespace browser::frame;
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 TEST(Favorites, NamesArePaddedCutAndLoseTheirCommas)
 {

@@ -1,6 +1,7 @@
 #include "browser/frame/History.h"
 
 #include "common/FileAttributes.h"
+#include "tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,17 +10,13 @@
 
 #include <gtest/gtest.h>
 
+using velmora::test::readAll;
+
 namespace {
 
 using namespace browser::frame;
 
 const QString kTime = QStringLiteral("2021/11/1 9:05:07");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The table rows of a history page, in order.
 QStringList pageRows(const QString &page)

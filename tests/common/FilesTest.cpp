@@ -1,6 +1,7 @@
 #include "common/Files.h"
 
 #include "common/Paths.h"
+#include "tests/TestSupport.h"
 #include "tests/common/TinyDisk.h"
 
 #include <QDir>
@@ -15,13 +16,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+using velmora::test::readAll;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+namespace {
 
 bool writeDirect(const QString &path, const QByteArray &data)
 {

@@ -13,13 +13,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+using velmora::test::readAll;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+namespace {
 
 TEST(Paths, FollowTheXdgFoldersOfTheSandbox)
 {

@@ -26,7 +26,7 @@ QString deepPath(int levels, int nameLength = 3)
     return parts.join(QLatin1Char('\\'));
 }
 
-mode_t modeOf(const QString &path)
+mode_t statMode(const QString &path)
 {
     struct stat st { };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
@@ -223,13 +223,13 @@ TEST(RegistryHiveFile, PrivateModesAndNoDevices)
     QTemporaryDir folder;
     const QString fresh = folder.filePath(QStringLiteral("fresh.db"));
     ASSERT_TRUE(RegistryHive::open(fresh));
-    EXPECT_EQ(modeOf(fresh), mode_t(0600));
+    EXPECT_EQ(statMode(fresh), mode_t(0600));
 
     const QString open = folder.filePath(QStringLiteral("open.db"));
     ASSERT_TRUE(RegistryHive::open(open));
     ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0644), 0);
     ASSERT_TRUE(RegistryHive::open(open));
-    EXPECT_EQ(modeOf(open), mode_t(0600));
+    EXPECT_EQ(statMode(open), mode_t(0600));
 
     // A link to a device is refused before the database engine sees it, so nothing is made
     // beside the device.
@@ -247,7 +247,7 @@ TEST(RegistryHiveFile, PrivateModesAndNoDevices)
     // The process hive's folder is closed to others.
     setProcessHive(nullptr);
     processHive();
-    EXPECT_EQ(modeOf(configFolder()), mode_t(0700));
-    EXPECT_EQ(modeOf(configFolder() + QStringLiteral("registry.db")), mode_t(0600));
+    EXPECT_EQ(statMode(configFolder()), mode_t(0700));
+    EXPECT_EQ(statMode(configFolder() + QStringLiteral("registry.db")), mode_t(0600));
     setProcessHive(nullptr);
 }

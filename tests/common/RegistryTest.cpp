@@ -1,5 +1,7 @@
 #include "common/Registry.h"
 
+#include "tests/TestSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+using velmora::test::readAll;
+using velmora::test::writeAll;
 using namespace common;
 
 namespace {
@@ -20,18 +24,6 @@ std::unique_ptr<RegistryHive> memoryHive()
     auto hive = RegistryHive::openInMemory();
     EXPECT_TRUE(hive);
     return hive;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 }

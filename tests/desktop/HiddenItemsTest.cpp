@@ -1,6 +1,7 @@
 #include "desktop/HiddenItems.h"
 
 #include "common/FileAttributes.h"
+#include "tests/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,17 +11,13 @@
 #include <gtest/gtest.h>
 #include <sys/xattr.h>
 
+using velmora::test::readAll;
+
 namespace desktop {
 
 namespace {
 
-    QByteArray readAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    void writeAll(const QString &path, const QByteArray &bytes)
+    void writeFileOrFail(const QString &path, const QByteArray &bytes)
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -63,7 +60,7 @@ TEST(HiddenList, ReadsLinesSkippingEmptyOnesInEitherCharset)
         { "empty", "", {} },
     };
     for (const Case &c : cases) {
-        writeAll(list, c.bytes);
+        writeFileOrFail(list, c.bytes);
         EXPECT_EQ(readHiddenList(list), c.items) << c.name;
     }
     EXPECT_TRUE(readHiddenList(dir.filePath(QStringLiteral("missing.ifo"))).isEmpty());
@@ -80,7 +77,7 @@ TEST(HiddenList, AppendsCrLfLinesAndKeepsTheFileHidden)
     EXPECT_EQ(common::fileAttributes(list) & (common::AttrHidden | common::AttrSystem),
         xattrsWork(dir.path()) ? common::AttrHidden | common::AttrSystem : common::AttrHidden);
     // A list whose last line has no line end keeps that line apart.
-    writeAll(list, "/old");
+    writeFileOrFail(list, "/old");
     ASSERT_TRUE(appendHiddenList(list, QStringLiteral("/new")));
     EXPECT_EQ(readHiddenList(list), (QStringList { "/old", "/new" }));
     // A list that cannot be written reports it.
@@ -93,7 +90,7 @@ TEST(HiddenItems, HidingSetsExactlyHiddenAndSystemAndRestoringMakesWritable)
     const QString folder = dir.filePath(QStringLiteral("secret"));
     const QString file = dir.filePath(QStringLiteral("note.txt"));
     ASSERT_TRUE(QDir().mkdir(folder));
-    writeAll(file, "x");
+    writeFileOrFail(file, "x");
     // Read-only before hiding: hiding replaces that mark.
     ASSERT_TRUE(common::setFileAttributes(file, common::AttrReadOnly));
     const bool xattrs = xattrsWork(dir.path());

@@ -7,20 +7,6 @@ namespace slideshow::test {
 
 namespace {
 
-    // The outgoing weight from the formula in real arithmetic, and the exact blend.
-    int referenceWeight(double a)
-    {
-        return static_cast<int>(std::clamp<qint64>(common::roundHalfEven(a), 0, 255));
-    }
-
-    Bgr referenceBlend(int a, Bgr n, Bgr o)
-    {
-        const auto mix = [a](int nc, int oc) {
-            return static_cast<std::uint8_t>(((255 - a) * nc + a * oc) / 255);
-        };
-        return { mix(n.blue, o.blue), mix(n.green, o.green), mix(n.red, o.red) };
-    }
-
     ::testing::AssertionResult showsWeights(const RasterSurface &frame,
         const RasterSurface &in,
         const RasterSurface &out,

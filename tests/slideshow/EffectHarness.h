@@ -1,8 +1,11 @@
 #pragma once
 
+#include "common/Numbers.h"
 #include "slideshow/TransitionEffects.h"
 #include "slideshow/TransitionRunner.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <vector>
@@ -83,5 +86,20 @@ struct EffectHarness {
     std::vector<qint64> refreshTicks;
     std::function<void(int)> onRefresh;
 };
+
+// The outgoing weight of a soft edge straight from its formula in real arithmetic, and the exact
+// blend of the incoming pixel n and the outgoing pixel o at that weight.
+inline int referenceWeight(double a)
+{
+    return static_cast<int>(std::clamp<qint64>(common::roundHalfEven(a), 0, 255));
+}
+
+inline Bgr referenceBlend(int a, Bgr n, Bgr o)
+{
+    const auto mix = [a](int nc, int oc) {
+        return static_cast<std::uint8_t>(((255 - a) * nc + a * oc) / 255);
+    };
+    return { mix(n.blue, o.blue), mix(n.green, o.green), mix(n.red, o.red) };
+}
 
 }

@@ -16,20 +16,6 @@ namespace {
         return ::testing::AssertionSuccess();
     }
 
-    // Outgoing weight of the soft edges, straight from the formula with real arithmetic.
-    int referenceWeight(double a)
-    {
-        return static_cast<int>(std::clamp<qint64>(common::roundHalfEven(a), 0, 255));
-    }
-
-    Bgr referenceBlend(int a, Bgr n, Bgr o)
-    {
-        const auto mix = [a](int nc, int oc) {
-            return static_cast<std::uint8_t>(((255 - a) * nc + a * oc) / 255);
-        };
-        return { mix(n.blue, o.blue), mix(n.green, o.green), mix(n.red, o.red) };
-    }
-
 }
 
 TEST(SlideTransition, OutgoingSlidesOutThenIncomingSlidesBack)

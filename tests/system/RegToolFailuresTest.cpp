@@ -1,6 +1,8 @@
 #include "common/Registry.h"
 #include "system/RegTool.h"
+#include "tests/TestSupport.h"
 #include "tests/common/TinyDisk.h"
+#include "tests/system/RegToolRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,36 +17,15 @@
 
 using common::RegRoot;
 using common::RegValue;
+using velmora::test::readAll;
+using velmora::test::ToolRun;
+using velmora::test::writeAll;
 
 namespace {
 
-struct ToolRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-ToolRun reg(const QString &hive, QStringList arguments)
+ToolRun reg(const QString &hive, const QStringList &arguments)
 {
-    arguments.prepend(hive);
-    arguments.prepend(QStringLiteral("--hive"));
-    ToolRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.code = sys::runRegTool(arguments, out, err);
-    return run;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return velmora::test::runRegToolOn(hive, arguments);
 }
 
 // The velmora-reg program built beside the test programs.

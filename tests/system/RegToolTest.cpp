@@ -1,6 +1,7 @@
 #include "system/RegTool.h"
 
 #include "common/Registry.h"
+#include "tests/system/RegToolRun.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,26 +11,15 @@
 using common::RegRoot;
 using common::RegType;
 using common::RegValue;
+using velmora::test::ToolRun;
 
 namespace {
 
-struct ToolRun {
-    int code = 0;
-    QString out;
-    QString err;
-};
-
 class RegToolTest : public testing::Test {
 protected:
-    ToolRun reg(QStringList arguments, const QString &hive = {})
+    ToolRun reg(const QStringList &arguments, const QString &hive = {})
     {
-        arguments.prepend(hive.isEmpty() ? m_hive : hive);
-        arguments.prepend(QStringLiteral("--hive"));
-        ToolRun run;
-        QTextStream out(&run.out);
-        QTextStream err(&run.err);
-        run.code = sys::runRegTool(arguments, out, err);
-        return run;
+        return velmora::test::runRegToolOn(hive.isEmpty() ? m_hive : hive, arguments);
     }
 
     std::unique_ptr<common::RegistryHive> openHive(const QString &path = {})

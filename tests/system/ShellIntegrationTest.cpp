@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+using velmora::test::readAll;
+
 namespace {
 
 using common::RegRoot;
@@ -31,12 +33,6 @@ QStringList everyValue(common::RegistryHive &hive)
         walk(root, QString());
     found.sort();
     return found;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 TEST(ShellIntegration, TwoStartsLeaveExactlyTheSixEntries)

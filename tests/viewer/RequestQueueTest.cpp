@@ -9,14 +9,14 @@ namespace {
     //   "+a" a request for a, "v a b" the pictures in view become a and b, "!a" a picture added to
     //   them, "t" take every request that may start now, "f a" the started request for a ends.
     // The names started, in order, are compared with `started`.
-    struct Case {
+    struct QueueScript {
         const char *name;
         int threads;
         std::vector<std::string> events;
         std::vector<std::string> started;
     };
 
-    std::vector<std::string> play(const Case &c)
+    std::vector<std::string> play(const QueueScript &c)
     {
         RequestQueue queue(c.threads);
         std::vector<RequestQueue::Request> running;
@@ -58,7 +58,7 @@ namespace {
 
     TEST(RequestQueue, PicturesInViewStartFirstAndThoseOutOfViewLeaveAThreadFree)
     {
-        const Case cases[] = {
+        const QueueScript cases[] = {
             { "in the order asked when nothing is known of the view",
                 1,
                 { "+a", "+b", "+c", "t", "f a", "t", "f b", "t" },
@@ -92,7 +92,7 @@ namespace {
                 { "a", "b", "a" } },
             { "one thread is used for pictures out of view too", 1, { "+a", "+b", "t", "f a", "t" }, { "a", "b" } },
         };
-        for (const Case &c : cases) {
+        for (const QueueScript &c : cases) {
             SCOPED_TRACE(c.name);
             EXPECT_EQ(play(c), c.started);
         }

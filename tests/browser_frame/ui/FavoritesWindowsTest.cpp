@@ -22,35 +22,17 @@ using browser::frame::Favorites;
 using browser::frame::FormDfg;
 using browser::frame::Frmmain;
 using velmora::test::FrameFixture;
+using velmora::test::readAll;
 using velmora::test::waitFor;
+using velmora::test::whenModal;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
+void writeFileOrFail(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-}
-
-// Calls `answer` with the modal window of type T once it shows; `answer` must close it.
-template <typename T> void whenModal(std::function<void(T *)> answer)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [poll, answer] {
-        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            answer(modal);
-            return;
-        }
-        QTimer::singleShot(20, *poll);
-    };
-    QTimer::singleShot(20, *poll);
 }
 
 class FavoritesDialog : public ::testing::Test {
@@ -107,7 +89,7 @@ TEST_F(FavoritesDialog, AnEmptyFieldKeepsTheDialogOpenAndWritesNothing)
 
 TEST_F(FavoritesDialog, OkAppendsTheLineAndRebuildsTheMenu)
 {
-    writeAll(favPath(), "Old,http://old/\r\n");
+    writeFileOrFail(favPath(), "Old,http://old/\r\n");
     Favorites dialog(data, QStringLiteral("Photo, daily"), QStringLiteral("http://a/?q=1,2"), [this] { ++rebuilt; });
     dialog.show();
     dialog.cmdOK->click();
@@ -172,7 +154,7 @@ void clickLine(QListWidget *list, int row)
 
 TEST_F(FavoritesOrganizer, DeletingSelectsTheLineThatFollowedOrNone)
 {
-    writeAll(favPath(), "A,a\r\n\r\nB,b\r\nC,c\r\n");
+    writeFileOrFail(favPath(), "A,a\r\n\r\nB,b\r\nC,c\r\n");
     velmora::test::ServicesUnderTest s;
     FormDfg dialog(data, *s.desktop, [this] { ++rebuilt; });
     dialog.show();
@@ -217,7 +199,7 @@ TEST_F(FavoritesOrganizer, TheCloseBoxSavesAndUndoLeavesTheFileAlone)
     };
     velmora::test::ServicesUnderTest s;
     for (const Case &c : cases) {
-        writeAll(favPath(), "A,a\r\n\r\nB,b\r\nC,c");
+        writeFileOrFail(favPath(), "A,a\r\n\r\nB,b\r\nC,c");
         rebuilt = 0;
         FormDfg dialog(data, *s.desktop, [this] { ++rebuilt; });
         EXPECT_EQ(dialog.Command2->text(), QStringLiteral("撤销(&S)"));
@@ -244,7 +226,7 @@ TEST_F(FavoritesOrganizer, AMissingListSavesOnlyTheEmptyLine)
 
 TEST_F(FavoritesOrganizer, AClickCopiesTheAddressAfterTheFirstComma)
 {
-    writeAll(favPath(), "风景     ,http://a/?q=1,2,3\r\nhttp://plain/\r\n");
+    writeFileOrFail(favPath(), "风景     ,http://a/?q=1,2,3\r\nhttp://plain/\r\n");
     velmora::test::ServicesUnderTest s;
     velmora::test::clearSimulatedDesktopEffects();
     FormDfg dialog(data, *s.desktop, {});
@@ -278,7 +260,7 @@ protected:
 TEST_F(FavoritesMenu, TheListShowsInFileOrderWithEmptyLinesSkipped)
 {
     // "收藏" in GBK on its last line, as an older version wrote it.
-    writeAll(favPath(),
+    writeFileOrFail(favPath(),
         QByteArray("A,x\r\n\r\nB,y\r\n") + "http://no-comma.example/\r\n" + "C,http://c/?a=1,2\r\n"
             + "\xca\xd5\xb2\xd8,http://gbk/\r\n");
     Frmmain &f = open();
@@ -299,7 +281,7 @@ TEST_F(FavoritesMenu, AMissingFileGivesOnlyTheHiddenFirstItem)
 TEST_F(FavoritesMenu, AChosenFavoriteOpensANewTabWithTheGalleryOff)
 {
     const QString two = server().url("/two");
-    writeAll(favPath(),
+    writeFileOrFail(favPath(),
         (QStringLiteral("Script,javascript:document.title='ran'\r\nData,data:text/html,<title>ran</title>\r\n")
             + QStringLiteral("第二页     ,") + two + QStringLiteral("\r\n"))
             .toUtf8());
@@ -348,10 +330,10 @@ TEST_F(FavoritesMenu, RefreshAndTheOrganizerRebuildTheMenuWithoutStaleItems)
     QByteArray many;
     for (int i = 0; i < 150; ++i)
         many += QStringLiteral("N%1,http://n%1.example/\r\n").arg(i).toUtf8();
-    writeAll(favPath(), many);
+    writeFileOrFail(favPath(), many);
     Frmmain &f = open();
     EXPECT_EQ(captions(f).size(), 150);
-    writeAll(favPath(), "A,x\r\nB,y\r\n");
+    writeFileOrFail(favPath(), "A,x\r\nB,y\r\n");
     QAction *refresh = f.menuAction(QStringLiteral("收藏夹(&A)"), QStringLiteral("刷新收藏夹"));
     ASSERT_TRUE(refresh && refresh->isEnabled());
     refresh->trigger();

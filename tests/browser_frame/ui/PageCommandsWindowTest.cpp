@@ -30,24 +30,9 @@ using browser::page::FormWeb;
 using velmora::test::appWorld;
 using velmora::test::FrameFixture;
 using velmora::test::waitFor;
+using velmora::test::whenModal;
 
 namespace {
-
-// Runs `answer` on the next modal dialog of type T once it shows.
-template <typename T> void whenModal(std::function<void(T *)> answer)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(dialog);
-    });
-    timer->start();
-}
 
 // Records the next message box's title and text, then closes it.
 struct MessageSeen {

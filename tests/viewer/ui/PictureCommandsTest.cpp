@@ -22,7 +22,7 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
+QByteArray readOrMissing(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -167,11 +167,11 @@ TEST_F(PictureCommandsTest, SaveCopyAsksWithTheFileNameAndCopiesTheBytes)
     EXPECT_EQ(requests[0].title, QStringLiteral("图像另存为"));
     EXPECT_EQ(requests[0].name, QFileInfo(picture).fileName());
     EXPECT_EQ(requests[0].filterIndex, 2);
-    EXPECT_EQ(readAll(answer), readAll(picture));
+    EXPECT_EQ(readOrMissing(answer), readOrMissing(picture));
 
     answer = picture;
     EXPECT_TRUE(commands.savePictureCopy(rightClickPath));
-    EXPECT_EQ(readAll(answer), readAll(folder.filePath("copy.png")));
+    EXPECT_EQ(readOrMissing(answer), readOrMissing(folder.filePath("copy.png")));
 }
 
 TEST_F(PictureCommandsTest, SaveCopyCancelledOrUnwritable)
@@ -189,7 +189,7 @@ TEST_F(PictureCommandsTest, DeleteMovesOnlyThatFileToTheTrash)
     writeFile(other, "other");
     EXPECT_TRUE(commands.deletePicture(rightClickPath));
     EXPECT_FALSE(QFileInfo::exists(picture));
-    EXPECT_EQ(readAll(other), "other");
+    EXPECT_EQ(readOrMissing(other), "other");
     const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/");
     EXPECT_TRUE(QFileInfo::exists(trash + QFileInfo(picture).fileName()));
     EXPECT_FALSE(commands.deletePicture(rightClickPath));
@@ -206,7 +206,7 @@ TEST_F(PictureCommandsTest, DeleteRefusesFoldersAndLinksToFolders)
         rightClickPath = path;
         EXPECT_FALSE(commands.deletePicture(rightClickPath)) << qPrintable(path);
     }
-    EXPECT_EQ(readAll(sub + "/inside.png"), "x");
+    EXPECT_EQ(readOrMissing(sub + "/inside.png"), "x");
     EXPECT_TRUE(QFileInfo(link).isSymLink());
 }
 
@@ -229,7 +229,7 @@ TEST_F(PictureCommandsTest, ExportWritesTheListAndOneMoreLineEndThenOpensIt)
     EXPECT_EQ(requests[0].title, QStringLiteral("文件另存为"));
     EXPECT_EQ(requests[0].name, QStringLiteral("文件列表.txt"));
     EXPECT_EQ(requests[0].filterIndex, 4);
-    EXPECT_EQ(readAll(answer), common::encodeLocal(QStringLiteral("/p/a.jpg\r\n/p/图.jpg\r\n\r\n")));
+    EXPECT_EQ(readOrMissing(answer), common::encodeLocal(QStringLiteral("/p/a.jpg\r\n/p/图.jpg\r\n\r\n")));
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(),
         QStringList { "openWithDesktop\t" + QUrl::fromLocalFile(answer).toString() });
 }
@@ -238,7 +238,7 @@ TEST_F(PictureCommandsTest, ExportOfAnEmptyListIsOneLineEnd)
 {
     answer = folder.filePath("empty.txt");
     EXPECT_TRUE(commands.exportList());
-    EXPECT_EQ(readAll(answer), "\r\n");
+    EXPECT_EQ(readOrMissing(answer), "\r\n");
 }
 
 TEST_F(PictureCommandsTest, ExportCancelledOrUnwritableOpensNothing)

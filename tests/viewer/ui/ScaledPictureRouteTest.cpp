@@ -27,8 +27,8 @@ namespace {
 
 using viewer::thumbs::ThumbSize;
 
-struct Viewer : velmora::test::ViewerUnderTest {
-    explicit Viewer(const QString &folder)
+struct RouteViewer : velmora::test::ViewerUnderTest {
+    explicit RouteViewer(const QString &folder)
         : ViewerUnderTest(folder)
     {
     }
@@ -104,7 +104,7 @@ protected:
 
 TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOriginalNames)
 {
-    Viewer v(dir.path());
+    RouteViewer v(dir.path());
     ASSERT_TRUE(v.waitForPictures(30000));
     for (int i = 0; i < 3; ++i)
         v.reloadAfter([&] { v.form->Command7->click(); });
@@ -181,7 +181,7 @@ TEST_F(ScaledPictureRoute, AnotherProgramsEntryIsUsedAndATouchedFileGetsAFreshCo
         ASSERT_TRUE(
             cache.store(*source, size, other.scaled(QSize(viewer::thumbs::edgeOf(size), 340), Qt::KeepAspectRatio)));
 
-    Viewer v(dir.path());
+    RouteViewer v(dir.path());
     ASSERT_TRUE(v.waitForPictures(30000));
     for (int i = 0; i < 3; ++i)
         v.reloadAfter([&] { v.form->Command7->click(); });
@@ -209,7 +209,7 @@ TEST_F(ScaledPictureRoute, AnotherProgramsEntryIsUsedAndATouchedFileGetsAFreshCo
 
 TEST_F(ScaledPictureRoute, AZoomAbove100AsksForCopiesAsLargeAsDrawnKeepingNamesAndLayout)
 {
-    Viewer v(dir.path());
+    RouteViewer v(dir.path());
     ASSERT_TRUE(v.waitForPictures(30000));
     for (int i = 0; i < 3; ++i)
         v.reloadAfter([&] { v.form->Command7->click(); });

@@ -29,8 +29,8 @@
 
 namespace {
 
-struct Viewer : velmora::test::ViewerUnderTest {
-    explicit Viewer(const QString &folder, int pageSize = 30)
+struct PagedViewer : velmora::test::ViewerUnderTest {
+    explicit PagedViewer(const QString &folder, int pageSize = 30)
         : ViewerUnderTest(folder, QString::number(pageSize))
     {
         if (!folder.isEmpty())
@@ -72,7 +72,7 @@ void makePictures(const QString &folder, const QStringList &names, QSize size = 
 TEST(ThumbnailView, TheSamplesFolderShowsEveryPictureAndTheStatusLine)
 {
     const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
-    Viewer v(samples);
+    PagedViewer v(samples);
     const int count = QDir(samples).entryList(QDir::Files).size();
     EXPECT_EQ(v.viewerState.ViewerCount, count);
     EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), count);
@@ -97,7 +97,7 @@ TEST(ThumbnailView, PagesLayoutsAndColoursFollowTheCommands)
     for (int i = 0; i < 61; ++i)
         names << QStringLiteral("p%1.png").arg(i, 2, 10, QLatin1Char('0'));
     makePictures(dir.path(), names);
-    Viewer v(dir.path());
+    PagedViewer v(dir.path());
     EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 3 页"));
     EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), 30);
 
@@ -138,7 +138,7 @@ TEST(ThumbnailView, PagesLayoutsAndColoursFollowTheCommands)
 TEST(ThumbnailView, AnEmptyFolderShowsAnEmptyPage)
 {
     QTemporaryDir dir;
-    Viewer v(dir.path());
+    PagedViewer v(dir.path());
     EXPECT_EQ(v.form->Lab[2]->text(), QStringLiteral("图片总数：0"));
     EXPECT_EQ(v.form->Lab[6]->text(), QStringLiteral("Orlavue     第 1 页  ， 共 0 页"));
     EXPECT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), 0);
@@ -156,7 +156,7 @@ TEST(ThumbnailView, HostileNamesShowAndOpenTheRightFile)
         QStringLiteral("g 空格 图片.png"),
         QStringLiteral("h'onerror=alert(1)'.png") };
     makePictures(dir.path(), names, QSize(60, 40));
-    Viewer v(dir.path());
+    PagedViewer v(dir.path());
     ASSERT_EQ(v.viewerState.ViewerCount, names.size());
     ASSERT_EQ(v.evaluate(QStringLiteral("document.images.length")).toInt(), names.size());
     // Every thumbnail loaded its own file: each picture decoded at its natural size.
@@ -200,7 +200,7 @@ TEST(ThumbnailView, AutoScrollDoubleClickJumpsToTheBottomAndStops)
     for (int i = 0; i < 30; ++i)
         names << QStringLiteral("tall%1.png").arg(i);
     makePictures(dir.path(), names, QSize(50, 400));
-    Viewer v(dir.path());
+    PagedViewer v(dir.path());
     v.form->MoveUp[1]->click();
     EXPECT_TRUE(v.form->Timer1->isActive());
     EXPECT_EQ(v.form->MoveUp[1]->palette().color(QPalette::Button), QColor(255, 255, 0));
@@ -218,7 +218,7 @@ TEST(ThumbnailView, AutoScrollDoubleClickJumpsToTheBottomAndStops)
 TEST(ThumbnailView, ZoomStartsAgainAt100OnEveryLoadedPage)
 {
     const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
-    Viewer v(samples);
+    PagedViewer v(samples);
     v.form->BigP[0]->click();
     v.form->BigP[0]->click();
     EXPECT_EQ(v.form->ZoomPercent, 120);
@@ -249,7 +249,7 @@ slideshow::FormScreen *openSlideshowWindow()
 TEST(ThumbnailView, TheSlideshowButtonsOpenTheSlideshowOnTheRightFolder)
 {
     const QString samples = velmora::test::sourceDir() + QStringLiteral("/samples");
-    Viewer v(samples);
+    PagedViewer v(samples);
     v.form->Command9->click();
     slideshow::FormScreen *show = openSlideshowWindow();
     ASSERT_NE(show, nullptr);
@@ -300,7 +300,7 @@ TEST(ThumbnailView, JumpAsksAgainWhenOutOfRangeAndRoundsHalvesToEven)
     for (int i = 0; i < 61; ++i)
         names << QStringLiteral("j%1.png").arg(i, 2, 10, QLatin1Char('0'));
     makePictures(dir.path(), names);
-    Viewer v(dir.path());
+    PagedViewer v(dir.path());
     QStringList messages;
     answerDialogs({ QStringLiteral("4"), QStringLiteral("2.5") }, &messages);
     v.reloadAfter([&] { v.form->menuEntry(QStringLiteral("ToolJump"))->trigger(); });
@@ -313,7 +313,7 @@ TEST(ThumbnailView, OpeningAPictureListsItsFolderStartingAtIt)
 {
     QTemporaryDir dir;
     makePictures(dir.path(), { QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png") });
-    Viewer v { QString() };
+    PagedViewer v { QString() };
     v.form->openPictureFile(dir.filePath(QStringLiteral("b.png")));
     v.waitForPage();
     EXPECT_EQ(v.viewerState.ViewerList,
