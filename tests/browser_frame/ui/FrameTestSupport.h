@@ -7,6 +7,7 @@
 #include "browser/page/ui/FormWeb.h"
 #include "common/SettingsKeys.h"
 #include "system/ui/MessagePump.h"
+#include "tests/ModalWindows.h"
 #include "web/ui/SilentPage.h"
 
 #include <QApplication>
@@ -61,22 +62,6 @@ inline LocalServer &browserTestServer()
 template <typename Condition> bool waitFor(Condition condition, int ms = 20000)
 {
     return velmora::test::waitUntil(condition, ms);
-}
-
-// Runs `answer` on the next modal dialog of type T once it shows; `answer` must close it.
-template <typename T> void whenModal(std::function<void(T *)> answer)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(dialog);
-    });
-    timer->start();
 }
 
 // Runs `script` in the application world of `page` and answers its result.

@@ -2,6 +2,7 @@
 
 #include "ServicesUnderTest.h"
 #include "TestSupport.h"
+#include "tests/ModalWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,23 +27,9 @@
 #include <iostream>
 
 using browser::page::FormHtml;
+using velmora::test::whenModal;
 
 namespace {
-
-template <typename T> void whenModal(std::function<void(T *)> answer)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        answer(dialog);
-    });
-    timer->start();
-}
 
 class SourceEditorWindow : public testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include "common/platform/Desktop.h"
 #include "system/FileDialogRules.h"
 #include "system/ui/FilePropertiesDialog.h"
+#include "tests/ModalWindows.h"
 #include "tests/TestSupport.h"
 
 #include <QApplication>
@@ -27,22 +28,6 @@ inline void PrintTo(const QString &text, std::ostream *out)
 QT_END_NAMESPACE
 
 namespace {
-
-// Runs check on the next modal dialog once it is shown, then lets the check close it.
-void whenModal(std::function<void(QFileDialog *)> check)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, check] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        check(dialog);
-    });
-    timer->start();
-}
 
 QStringList comboTexts(QFileDialog *dialog)
 {
@@ -78,7 +63,7 @@ TEST_F(DialogsTest, OpenModeInAnyCaseStartsInTheCurrentFolderWithThePictureFilte
 {
     settings.save("setup", "SetMenu1", "0");
     bool checked = false;
-    whenModal([&](QFileDialog *dialog) {
+    velmora::test::whenModal<QFileDialog>([&](QFileDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("打开图像"));
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
@@ -97,7 +82,7 @@ TEST_F(DialogsTest, OpenModeInAnyCaseStartsInTheCurrentFolderWithThePictureFilte
 
 TEST_F(DialogsTest, SaveModeProposesTheNameAndReturnsTheConfirmedPath)
 {
-    whenModal([&](QFileDialog *dialog) {
+    velmora::test::whenModal<QFileDialog>([&](QFileDialog *dialog) {
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(typedName(dialog), QStringLiteral("截图.jpg"));
         EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("图像文件(BMP,JPG,GIF,PNG,TIF)"));
@@ -109,7 +94,7 @@ TEST_F(DialogsTest, SaveModeProposesTheNameAndReturnsTheConfirmedPath)
 
 TEST_F(DialogsTest, SaveDialogShowsItsOwnFiltersAndASafeName)
 {
-    whenModal([&](QFileDialog *dialog) {
+    velmora::test::whenModal<QFileDialog>([&](QFileDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("图像另存为"));
         EXPECT_EQ(comboTexts(dialog),
             (QStringList { "全部(*.*)", "图像文件(BMP,JPG,GIF,PNG,TIF)", "网页文件 (HTM,HTML)", "文本文件 (TXT)" }));
@@ -122,7 +107,7 @@ TEST_F(DialogsTest, SaveDialogShowsItsOwnFiltersAndASafeName)
 
 TEST_F(DialogsTest, FolderPickerTitleAndAnswer)
 {
-    whenModal([&](QFileDialog *dialog) {
+    velmora::test::whenModal<QFileDialog>([&](QFileDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select a folder:"));
         EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
         dialog->reject();
@@ -130,7 +115,7 @@ TEST_F(DialogsTest, FolderPickerTitleAndAnswer)
     EXPECT_EQ(sys::BrowseForFolder("", nullptr), QString());
 
     QDir(folder.path()).mkdir("chosen");
-    whenModal([&](QFileDialog *dialog) {
+    velmora::test::whenModal<QFileDialog>([&](QFileDialog *dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("请指定一个保存图片的文件目录"));
         dialog->setDirectory(folder.filePath("chosen"));
         static_cast<QDialog *>(dialog)->accept();

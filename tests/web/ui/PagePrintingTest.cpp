@@ -1,5 +1,7 @@
 #include "web/ui/PagePrinting.h"
 
+#include "tests/ModalWindows.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -13,21 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void whenModal(std::function<void(QDialog *)> act)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(dialog);
-    });
-    timer->start();
-}
 
 class PagePrintingTest : public testing::Test {
 protected:
@@ -51,7 +38,7 @@ TEST_F(PagePrintingTest, ConfirmedPrintDialogPrintsThePageWithTheKeptPrinter)
     printing.printer().setOutputFormat(QPrinter::PdfFormat);
     printing.printer().setOutputFileName(pdf);
     QSignalSpy printed(&printing, &web::PagePrinting::printed);
-    whenModal([](QDialog *dialog) { dialog->accept(); });
+    velmora::test::whenModal<QDialog>([](QDialog *dialog) { dialog->accept(); });
     printing.print();
     ASSERT_TRUE(printed.wait(30000));
     EXPECT_TRUE(printed.first().first().toBool());
@@ -66,7 +53,7 @@ TEST_F(PagePrintingTest, CancelledPrintDialogPrintsNothing)
     const QString pdf = dir.filePath("never.pdf");
     printing.printer().setOutputFormat(QPrinter::PdfFormat);
     printing.printer().setOutputFileName(pdf);
-    whenModal([](QDialog *dialog) { dialog->reject(); });
+    velmora::test::whenModal<QDialog>([](QDialog *dialog) { dialog->reject(); });
     printing.print();
     EXPECT_FALSE(printing.isPrinting());
     EXPECT_FALSE(QFile::exists(pdf));
