@@ -79,6 +79,11 @@ namespace {
     // Started pictures kept for a look at the order of the work.
     constexpr qsizetype kStartedKept = 1024;
 
+    // Cache entries written while no picture waits for a thread, below the pictures' priority;
+    // beyond this many bytes of copies waiting to be written, they are written in turn.
+    constexpr int kIdlePriority = -1;
+    constexpr qsizetype kDeferredStoreBytes = qsizetype(32) * 1024 * 1024;
+
 }
 
 QUrl pictureSchemeUrl(const QString &path, int deviceWidth)
@@ -239,8 +244,12 @@ PictureSchemeHandler::PictureSchemeHandler(thumbs::ThumbnailCache cache, QObject
 
 PictureSchemeHandler::~PictureSchemeHandler()
 {
-    // Pending work is dropped; work under way finishes before the cache it uses goes.
-    m_pool.clear();
+    // Pictures not made yet are dropped; copies made are still written to the cache, and work
+    // under way finishes before the cache it uses goes.
+    for (const Pending &pending : std::as_const(m_jobs)) {
+        if (pending.dropped)
+            pending.dropped->store(true);
+    }
     m_pool.waitForDone();
 }
 
@@ -252,12 +261,31 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::UrlInvalid);
         return;
     }
+    // The copy made ahead for this very request answers it when it is done, in its place in the
+    // queue.
+    if (Pending *prepared = untakenPreparation(path, pending.deviceWidth)) {
+        prepared->job = job;
+        prepared->prepared = false;
+        connect(job, &QObject::destroyed, this, [dropped = prepared->dropped] { dropped->store(true); });
+        return;
+    }
     pending.job = job;
+    pending.path = path;
     // A request the page gave up (it went to another page) is not decoded for nothing.
     pending.dropped = std::make_shared<std::atomic_bool>(false);
     connect(job, &QObject::destroyed, this, [dropped = pending.dropped] { dropped->store(true); });
     m_jobs.emplace(m_queue.add(path), std::move(pending));
     startWaiting();
+}
+
+PictureSchemeHandler::Pending *PictureSchemeHandler::untakenPreparation(const QString &path, int deviceWidth)
+{
+    for (Pending &pending : m_jobs) {
+        if (pending.prepared && !pending.job && pending.path == path && pending.deviceWidth == deviceWidth
+            && !pending.dropped->load())
+            return &pending;
+    }
+    return nullptr;
 }
 
 bool PictureSchemeHandler::hasWaiting() const
@@ -280,6 +308,7 @@ void PictureSchemeHandler::addPictureInView(const QString &path)
 void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
 {
     Pending pending;
+    pending.path = path;
     pending.deviceWidth = deviceWidth;
     pending.prepared = true;
     pending.dropped = std::make_shared<std::atomic_bool>(false);
@@ -313,16 +342,16 @@ void PictureSchemeHandler::startWaiting()
         m_pool.start([this, request = *request, deviceWidth = pending.deviceWidth, dropped = pending.dropped] {
             thumbs::ServedPicture served;
             if (!dropped->load())
-                served = thumbs::servePicture(m_cache, request.path, deviceWidth, thumbs::Encoding::Compact);
+                served = thumbs::servePicture(
+                    m_cache, request.path, deviceWidth, thumbs::Encoding::Compact, thumbs::StoreTiming::AfterAnswer);
             QMetaObject::invokeMethod(
-                this, [this, request, served = std::move(served)] { finish(request, served); }, Qt::QueuedConnection);
+                this, [this, request, served = std::move(served)] { answer(request, served); }, Qt::QueuedConnection);
         });
     }
 }
 
-void PictureSchemeHandler::finish(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served)
+void PictureSchemeHandler::answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served)
 {
-    m_queue.finished(request);
     const Pending pending = m_jobs.take(request.ticket);
     if (QWebEngineUrlRequestJob *job = pending.job) {
         if (served.kind == thumbs::ServedPicture::Kind::Refused) {
@@ -335,7 +364,31 @@ void PictureSchemeHandler::finish(const thumbs::RequestQueue::Request &request, 
             job->reply(served.mimeType, buffer);
         }
     }
+    if (!served.toStore) {
+        m_queue.finished(request);
+        startWaiting();
+        return;
+    }
+    // The cache's PNG is written when no picture waits for a thread, unless too many are already
+    // waiting to be written; until then a later request for the picture waits for it.
+    m_queue.setAside(request);
     startWaiting();
+    const qsizetype bytes = served.toStore->image.sizeInBytes();
+    const bool backlog = m_storeBytes + bytes > kDeferredStoreBytes;
+    m_storeBytes += bytes;
+    m_pool.start(
+        [this, request, entry = *served.toStore, bytes] {
+            m_cache.store(entry.source, entry.size, entry.image);
+            QMetaObject::invokeMethod(
+                this,
+                [this, request, bytes] {
+                    m_storeBytes -= bytes;
+                    m_queue.finished(request);
+                    startWaiting();
+                },
+                Qt::QueuedConnection);
+        },
+        backlog ? 0 : kIdlePriority);
 }
 
 PictureSchemeHandler *pictureSchemeHandler(QWebEngineProfile *profile)

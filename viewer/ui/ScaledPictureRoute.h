@@ -93,11 +93,15 @@ private:
     struct Pending {
         QPointer<QWebEngineUrlRequestJob> job;
         std::shared_ptr<std::atomic_bool> dropped;
+        QString path;
         int deviceWidth = 0;
-        bool prepared = false; // made before any request, answered to nobody
+        bool prepared = false; // made before any request, answered to nobody (yet)
     };
+    // A preparation of path at deviceWidth, waiting or under way, that no request has taken yet.
+    Pending *untakenPreparation(const QString &path, int deviceWidth);
     void startWaiting();
-    void finish(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
+    // The copy is made: its request is answered, and its cache entry written once threads are idle.
+    void answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
 
     thumbs::ThumbnailCache m_cache;
     QThreadPool m_pool;
@@ -106,6 +110,7 @@ private:
     QStringList m_started;
     int m_copies = 0;
     int m_originals = 0;
+    qsizetype m_storeBytes = 0; // of the copies waiting to be written to the cache
 };
 
 // The scheme address for a picture drawn deviceWidth pixels wide, and back.
