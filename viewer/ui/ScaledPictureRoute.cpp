@@ -261,8 +261,15 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::UrlInvalid);
         return;
     }
-    // The copy made ahead for this very request answers it when it is done, in its place in the
-    // queue.
+    // The copy made ahead for this very request answers it: at once when it is done, else when it
+    // is, in its place in the queue.
+    if (const auto ready = m_ready.constFind(path);
+        ready != m_ready.constEnd() && ready->deviceWidth == pending.deviceWidth) {
+        const thumbs::ServedPicture served = ready->served;
+        m_ready.erase(ready);
+        reply(job, served);
+        return;
+    }
     if (Pending *prepared = untakenPreparation(path, pending.deviceWidth)) {
         prepared->job = job;
         prepared->prepared = false;
@@ -319,6 +326,7 @@ void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
 
 void PictureSchemeHandler::dropPreparations()
 {
+    m_ready.clear();
     for (const Pending &pending : std::as_const(m_jobs)) {
         if (pending.prepared)
             pending.dropped->store(true);
@@ -350,19 +358,29 @@ void PictureSchemeHandler::startWaiting()
     }
 }
 
+void PictureSchemeHandler::reply(QWebEngineUrlRequestJob *job, const thumbs::ServedPicture &served)
+{
+    if (served.kind == thumbs::ServedPicture::Kind::Refused) {
+        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        return;
+    }
+    ++(served.kind == thumbs::ServedPicture::Kind::ScaledCopy ? m_copies : m_originals);
+    auto *buffer = new QBuffer(job);
+    buffer->setData(served.bytes);
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(served.mimeType, buffer);
+}
+
 void PictureSchemeHandler::answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served)
 {
     const Pending pending = m_jobs.take(request.ticket);
     if (QWebEngineUrlRequestJob *job = pending.job) {
-        if (served.kind == thumbs::ServedPicture::Kind::Refused) {
-            job->fail(QWebEngineUrlRequestJob::RequestFailed);
-        } else {
-            ++(served.kind == thumbs::ServedPicture::Kind::ScaledCopy ? m_copies : m_originals);
-            auto *buffer = new QBuffer(job);
-            buffer->setData(served.bytes);
-            buffer->open(QIODevice::ReadOnly);
-            job->reply(served.mimeType, buffer);
-        }
+        reply(job, served);
+    } else if (pending.prepared && pending.dropped && !pending.dropped->load()) {
+        // Made ahead of its request: kept for it (a page's first screen of copies at most).
+        thumbs::ServedPicture kept = served;
+        kept.toStore.reset();
+        m_ready.insert(pending.path, { pending.deviceWidth, std::move(kept) });
     }
     if (!served.toStore) {
         m_queue.finished(request);

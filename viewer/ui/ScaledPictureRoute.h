@@ -86,7 +86,8 @@ public:
     // Makes the copy of a picture a page is about to ask for, before it asks, so that its request
     // finds it in the cache (or waits for it). Taken as in view.
     void prepare(const QString &path, int deviceWidth);
-    // Drops the preparations not started yet (the page they were for is gone).
+    // Drops the preparations not started yet, and those made that no request took (the page they
+    // were for is gone).
     void dropPreparations();
 
 private:
@@ -100,6 +101,7 @@ private:
     // A preparation of path at deviceWidth, waiting or under way, that no request has taken yet.
     Pending *untakenPreparation(const QString &path, int deviceWidth);
     void startWaiting();
+    void reply(QWebEngineUrlRequestJob *job, const thumbs::ServedPicture &served);
     // The copy is made: its request is answered, and its cache entry written once threads are idle.
     void answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
 
@@ -107,6 +109,11 @@ private:
     QThreadPool m_pool;
     thumbs::RequestQueue m_queue;
     QHash<quint64, Pending> m_jobs; // by ticket, waiting or under way
+    struct Ready {
+        int deviceWidth = 0;
+        thumbs::ServedPicture served;
+    };
+    QHash<QString, Ready> m_ready; // preparations done before their request came, by path
     QStringList m_started;
     int m_copies = 0;
     int m_originals = 0;
