@@ -199,13 +199,12 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
         const QString html = readPage(common::localPathFromUrl(url));
         m_widths = thumbs::drawnWidths(html);
-        if (m_page)
-            layOutBeforeArrival(statedShapes(html));
         if (handler) {
             handler->dropPreparations();
             handler->setPicturesInView({});
         }
-        // The first screen's copies are started while the engine reads the page.
+        // The first screen's copies are started while the engine reads the page (and before the
+        // headers of all its pictures are read here).
         const QWebEngineView *view = m_page ? QWebEngineView::forPage(m_page) : nullptr;
         m_firstScreenLeft = picturesPerScreen(m_widths, view ? view->size() : QSize(1040, 600));
         m_askedZoom = 100;
@@ -216,6 +215,8 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
                 handler->prepare(path, int(std::ceil(m_widths.value(path) * deviceScale() - 1e-6)));
             }
         }
+        if (m_page)
+            layOutBeforeArrival(statedShapes(html));
         return;
     }
     if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeImage)
