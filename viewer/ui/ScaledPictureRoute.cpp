@@ -79,9 +79,8 @@ namespace {
     // Started pictures kept for a look at the order of the work.
     constexpr qsizetype kStartedKept = 1024;
 
-    // Cache entries written while no picture waits for a thread, below the pictures' priority;
-    // beyond this many bytes of copies waiting to be written, they are written in turn.
-    constexpr int kIdlePriority = -1;
+    // Cache entries are written when a thread has no picture to make; beyond this many bytes of
+    // copies waiting to be written, they are written in turn.
     constexpr qsizetype kDeferredStoreBytes = qsizetype(32) * 1024 * 1024;
 
 }
@@ -251,6 +250,9 @@ PictureSchemeHandler::~PictureSchemeHandler()
         if (pending.dropped)
             pending.dropped->store(true);
     }
+    for (StoreLater &store : m_stores) {
+        m_pool.start([this, entry = std::move(store.entry)] { m_cache.store(entry.source, entry.size, entry.image); });
+    }
     m_pool.waitForDone();
 }
 
@@ -357,6 +359,7 @@ void PictureSchemeHandler::startWaiting()
                 this, [this, request, served = std::move(served)] { answer(request, served); }, Qt::QueuedConnection);
         });
     }
+    startStores();
 }
 
 void PictureSchemeHandler::reply(QWebEngineUrlRequestJob *job, const thumbs::ServedPicture &served)
@@ -388,26 +391,36 @@ void PictureSchemeHandler::answer(const thumbs::RequestQueue::Request &request, 
         startWaiting();
         return;
     }
-    // The cache's PNG is written when no picture waits for a thread, unless too many are already
-    // waiting to be written; until then a later request for the picture waits for it.
+    // The cache's PNG is written when a thread has no picture to make, unless too many are
+    // already waiting to be written; until then a later request for the picture waits for it.
     m_queue.setAside(request);
+    m_storesWaitingBytes += served.toStore->image.sizeInBytes();
+    m_stores.append({ request, *served.toStore });
     startWaiting();
-    const qsizetype bytes = served.toStore->image.sizeInBytes();
-    const bool backlog = m_storeBytes + bytes > kDeferredStoreBytes;
-    m_storeBytes += bytes;
-    m_pool.start(
-        [this, request, entry = *served.toStore, bytes] {
-            m_cache.store(entry.source, entry.size, entry.image);
+}
+
+void PictureSchemeHandler::startStores()
+{
+    // Held here rather than queued in the pool: a thread done with a picture would otherwise take
+    // a waiting entry before the next picture reached the pool.
+    while (!m_stores.isEmpty()
+        && (m_queue.running() + m_storesRunning < m_pool.maxThreadCount()
+            || m_storesWaitingBytes > kDeferredStoreBytes)) {
+        StoreLater store = m_stores.takeFirst();
+        m_storesWaitingBytes -= store.entry.image.sizeInBytes();
+        ++m_storesRunning;
+        m_pool.start([this, store = std::move(store)] {
+            m_cache.store(store.entry.source, store.entry.size, store.entry.image);
             QMetaObject::invokeMethod(
                 this,
-                [this, request, bytes] {
-                    m_storeBytes -= bytes;
+                [this, request = store.request] {
+                    --m_storesRunning;
                     m_queue.finished(request);
                     startWaiting();
                 },
                 Qt::QueuedConnection);
-        },
-        backlog ? 0 : kIdlePriority);
+        });
+    }
 }
 
 PictureSchemeHandler *pictureSchemeHandler(QWebEngineProfile *profile)

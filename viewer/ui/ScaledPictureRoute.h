@@ -101,6 +101,7 @@ private:
     // A preparation of path at deviceWidth, waiting or under way, that no request has taken yet.
     Pending *untakenPreparation(const QString &path, int deviceWidth);
     void startWaiting();
+    void startStores();
     void reply(QWebEngineUrlRequestJob *job, const thumbs::ServedPicture &served);
     // The copy is made: its request is answered, and its cache entry written once threads are idle.
     void answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
@@ -117,7 +118,13 @@ private:
     QStringList m_started;
     int m_copies = 0;
     int m_originals = 0;
-    qsizetype m_storeBytes = 0; // of the copies waiting to be written to the cache
+    struct StoreLater {
+        thumbs::RequestQueue::Request request;
+        thumbs::EntryToStore entry;
+    };
+    QList<StoreLater> m_stores; // cache entries to write, in the order made
+    qsizetype m_storesWaitingBytes = 0;
+    int m_storesRunning = 0;
 };
 
 // The scheme address for a picture drawn deviceWidth pixels wide, and back.

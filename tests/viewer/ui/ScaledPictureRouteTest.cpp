@@ -75,6 +75,19 @@ QStringList sizesWithOriginals(const QString &pageFile, int width)
         .split(QLatin1Char(' '));
 }
 
+// Whether done() comes true within a few seconds, the event loop running meanwhile.
+bool eventually(const std::function<bool()> &done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
 QImage photo(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -159,12 +172,11 @@ TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOrigin
         QTest::qWait(20);
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { QStringLiteral("openWithDesktop\t") + original });
 
-    // What was made went into the shared cache as a valid entry (written once the work is done).
-    viewer::pictureSchemeHandler(v.form->Web->page()->profile())->pool().waitForDone();
+    // What was made went into the shared cache as a valid entry (written after the answer).
     const auto source = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("a-camera.jpg")));
     ASSERT_TRUE(source);
     const viewer::thumbs::ThumbnailCache cache;
-    EXPECT_TRUE(cache.lookupAtLeast(*source, ThumbSize::Large));
+    EXPECT_TRUE(eventually([&] { return cache.lookupAtLeast(*source, ThumbSize::Large).has_value(); }));
     const auto broken = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("d-broken.jpg")));
     EXPECT_FALSE(cache.lookupAtLeast(*broken, ThumbSize::Normal));
 }
@@ -304,12 +316,12 @@ TEST(ScaledPictureRouteOrder, EachPictureOfAColdPageIsMadeOnceAndItsEntryWritten
     for (const QString &path : paths)
         EXPECT_EQ(handler->startedOrder().count(path), 1) << path.toStdString();
     // The cache entries are written after the answers, all of them once the work is done.
-    handler->pool().waitForDone();
     const viewer::thumbs::ThumbnailCache cache;
     for (const QString &path : paths) {
         const auto source = viewer::thumbs::describeSource(path);
         ASSERT_TRUE(source);
-        EXPECT_TRUE(cache.lookup(*source, ThumbSize::Large)) << path.toStdString();
+        EXPECT_TRUE(eventually([&] { return cache.lookup(*source, ThumbSize::Large).has_value(); }))
+            << path.toStdString();
     }
 }
 
