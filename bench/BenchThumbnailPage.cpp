@@ -6,7 +6,8 @@
 // a warm one. References in the same run: the same page of 200 KB photos, and the decode floor
 // (scaled decodes of the first screen's pictures, one thread per core).
 //
-//   BenchThumbnailPage [folder-for-generated-photos]
+//   BenchThumbnailPage [--scaled-only] [folder-for-generated-photos]
+//     (--scaled-only leaves out the originals, the slowest runs by far)
 //   BenchThumbnailPage --shot page.htm scaled|originals zoom-percent delay-ms picture.png
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/thumbs/ScaledDecoder.h"
@@ -42,8 +43,9 @@ namespace {
 constexpr int kCount = 200;
 constexpr QSize kView(1040, 600);
 
-// A photo-like picture: smooth shades with grain, so it codes to a camera-like size.
-QByteArray encodedPhoto(QSize size, int quality)
+// A photo-like picture: smooth shades with grain, so it codes to a camera-like size. Each variant
+// has its shades in other colours.
+QByteArray encodedPhoto(QSize size, int quality, int variant)
 {
     QImage image(size, QImage::Format_RGB32);
     auto *random = QRandomGenerator::global();
@@ -51,9 +53,10 @@ QByteArray encodedPhoto(QSize size, int quality)
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < size.width(); ++x) {
             const int grain = int(random->bounded(24));
-            line[x] = qRgb((x * 255 / size.width() + grain) & 255,
+            const int shades[3] = { (x * 255 / size.width() + grain) & 255,
                 (y * 255 / size.height() + grain) & 255,
-                ((x + y) / 7 + grain) & 255);
+                ((x + y) / 7 + grain) & 255 };
+            line[x] = qRgb(shades[variant % 3], shades[(variant + 1) % 3], shades[(variant + 2) % 3]);
         }
     }
     QByteArray bytes;
@@ -63,12 +66,15 @@ QByteArray encodedPhoto(QSize size, int quality)
     return bytes;
 }
 
-// count copies of one encoded photo, each its own name and modification time.
-QStringList makeFolder(const QString &folder, const QByteArray &photo)
+// kCount photos, each its own name and modification time, taking the given ones in turn. Three
+// that differ keep every row of a page unlike the next, whether it holds one picture or four, so a
+// scroll by one row always changes what the view shows.
+QStringList makeFolder(const QString &folder, const QList<QByteArray> &photos)
 {
     QDir().mkpath(folder);
     QStringList paths;
     for (int i = 0; i < kCount; ++i) {
+        const QByteArray &photo = photos[i % photos.size()];
         const QString path = folder + QStringLiteral("/IMG_%1.jpg").arg(1000 + i);
         QFile file(path);
         if (!file.exists() || file.size() != photo.size()) {
@@ -162,8 +168,10 @@ int showPage(const QString &page, bool scaled, int firstScreenPictures)
                 if (!stable)
                     return;
                 if (phase == Phase::Loading) {
+                    // The first screen was painted when the frame that stays first showed (a look
+                    // later only confirms it).
                     if (firstScreen < 0 && state[0].toBool())
-                        firstScreen = now;
+                        firstScreen = frameSince;
                     if (!state[1].toBool())
                         return;
                     allPainted = now;
@@ -364,11 +372,16 @@ int main(int argc, char **argv)
         return showPage(args[2], args[3] == QLatin1String("scaled"), args[4].toInt());
 
     QTemporaryDir scratch;
-    const QString folder = args.size() > 1 ? args[1] : scratch.path();
+    QStringList rest = args.mid(1);
+    const bool scaledOnly = rest.removeAll(QStringLiteral("--scaled-only")) > 0;
+    const QString folder = rest.isEmpty() ? scratch.path() : rest.first();
     QElapsedTimer clock;
     clock.start();
-    const QStringList camera = makeFolder(folder + QStringLiteral("/camera"), encodedPhoto({ 6000, 4000 }, 90));
-    const QStringList small = makeFolder(folder + QStringLiteral("/small"), encodedPhoto({ 800, 533 }, 90));
+    const auto photos = [](QSize size) {
+        return QList<QByteArray> { encodedPhoto(size, 90, 0), encodedPhoto(size, 90, 1), encodedPhoto(size, 90, 2) };
+    };
+    const QStringList camera = makeFolder(folder + QStringLiteral("/camera"), photos({ 6000, 4000 }));
+    const QStringList small = makeFolder(folder + QStringLiteral("/small"), photos({ 800, 533 }));
     std::printf("%d photos of 24 MP (%.1f MB each) and of 0.4 MP (%.0f KB each) made in %.1f s\n",
         kCount,
         QFileInfo(camera.first()).size() / 1e6,
@@ -395,7 +408,8 @@ int main(int argc, char **argv)
         QDir(cache).removeRecursively();
         const Run smallRun = measure(smallPage, false, folder + QStringLiteral("/cache-small"), layout.visible);
         print("200 KB photos (reference)", smallRun, floorMs, smallRun.peakMb);
-        print("originals (before)", measure(cameraPage, false, cache, layout.visible), floorMs, smallRun.peakMb);
+        if (!scaledOnly)
+            print("originals (before)", measure(cameraPage, false, cache, layout.visible), floorMs, smallRun.peakMb);
         // The machine's load changes: the cold run is set against a floor measured just before it.
         const double coldFloorMs = decodeFloorMs(camera, layout.visible, layout.edge);
         std::printf("  decode floor again, just before the cold run: %.0f ms\n", coldFloorMs);

@@ -7,7 +7,8 @@ namespace {
 
     // A script of queue events, one letter and a picture name each:
     //   "+a" a request for a, "v a b" the pictures in view become a and b, "!a" a picture added to
-    //   them, "t" take every request that may start now, "f a" the started request for a ends.
+    //   them, "t" take every request that may start now, "s a" the started request for a frees
+    //   its thread, "f a" the started request for a ends.
     // The names started, in order, are compared with `started`.
     struct QueueScript {
         const char *name;
@@ -41,14 +42,19 @@ namespace {
                     running.push_back(*request);
                 }
                 break;
+            case 's':
             case 'f': {
                 const auto done = std::find_if(
                     running.begin(), running.end(), [&](const RequestQueue::Request &r) { return r.path == rest; });
                 EXPECT_NE(done, running.end()) << event;
-                if (done != running.end()) {
-                    queue.finished(*done);
-                    running.erase(done);
+                if (done == running.end())
+                    break;
+                if (event[0] == 's') {
+                    queue.setAside(*done);
+                    break;
                 }
+                queue.finished(*done);
+                running.erase(done);
                 break;
             }
             }
@@ -91,6 +97,18 @@ namespace {
                 { "+a", "+a", "+b", "v a b", "t", "f a", "t" },
                 { "a", "b", "a" } },
             { "one thread is used for pictures out of view too", 1, { "+a", "+b", "t", "f a", "t" }, { "a", "b" } },
+            { "a request set aside frees its thread, its picture stays taken until it ends",
+                1,
+                { "+a", "+a", "+b", "v a b", "t", "s a", "t", "f b", "t", "f a", "t" },
+                { "a", "b", "a" } },
+            { "set aside out of view: the next picture out of view may start",
+                2,
+                { "+a", "+b", "+c", "t", "s a", "t", "s a", "t" },
+                { "a", "b" } },
+            { "set aside and ended: the thread is freed once",
+                1,
+                { "+a", "+b", "+c", "t", "s a", "t", "f a", "t" },
+                { "a", "b" } },
         };
         for (const QueueScript &c : cases) {
             SCOPED_TRACE(c.name);

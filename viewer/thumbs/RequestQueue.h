@@ -32,7 +32,10 @@ public:
 
     // The request to start now, taken off the queue; nothing when none waits or none may start.
     std::optional<Request> takeNext();
-    // A started request is done: its thread is free again.
+    // A started request no longer needs its thread (what is left of it, such as writing the cache,
+    // waits for idle threads), but its picture stays taken until it is finished.
+    void setAside(const Request &request);
+    // A started request is done: its thread (unless set aside before) and its picture are free.
     void finished(const Request &request);
 
     qsizetype waiting() const { return qsizetype(m_waiting.size()); }
@@ -51,6 +54,7 @@ private:
     int m_running = 0;
     int m_runningAway = 0;
     QHash<QString, int> m_runningPaths;
+    QSet<quint64> m_setAside; // tickets
 };
 
 }

@@ -59,7 +59,8 @@ namespace {
 
 }
 
-ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int drawnWidth, Encoding encoding)
+ServedPicture servePicture(
+    const ThumbnailCache &cache, const QString &path, int drawnWidth, Encoding encoding, StoreTiming timing)
 {
     ServedPicture served;
     const auto source = describeSource(path);
@@ -116,6 +117,15 @@ ServedPicture servePicture(const ThumbnailCache &cache, const QString &path, int
             return served;
         }
         image = decoded.image;
+    }
+    if (encoding == Encoding::Compact && timing == StoreTiming::AfterAnswer) {
+        if (QByteArray compact = compactJpeg(image); !compact.isEmpty()) {
+            served.bytes = std::move(compact);
+            served.mimeType = "image/jpeg";
+            served.kind = ServedPicture::Kind::ScaledCopy;
+            served.toStore = EntryToStore { *source, *size, std::move(image) };
+            return served;
+        }
     }
     // Written back for the next time and for other programs; served even when the cache cannot
     // be written.

@@ -7,6 +7,13 @@
 
 namespace viewer::thumbs {
 
+// A cache entry made while serving, for the caller to write once the copy has been answered.
+struct EntryToStore {
+    SourceFile source;
+    ThumbSize size = ThumbSize::Normal;
+    QImage image;
+};
+
 // What a picture request is answered with.
 struct ServedPicture {
     enum class Kind { ScaledCopy, Original, Refused };
@@ -16,6 +23,7 @@ struct ServedPicture {
     std::optional<ThumbSize> size; // the cache size of a scaled copy
     bool fromCache = false; // a valid entry was found (made by this program or another)
     bool fromEmbedded = false; // made from the camera's thumbnail inside the file
+    std::optional<EntryToStore> toStore; // the cache entry still to write (StoreTiming::AfterAnswer)
 };
 
 // The picture at path for a place drawing it drawnWidth device pixels wide (0: at its natural
@@ -30,8 +38,16 @@ struct ServedPicture {
 // Encoding::Compact answers an opaque copy as a JPEG instead of the cache's PNG (several times
 // smaller, which is what the web engine keeps of every picture of a page); the cache still gets
 // its PNG.
+//
+// StoreTiming::AfterAnswer leaves the writing of a new compact copy's cache entry to the caller
+// (served.toStore, to write with ThumbnailCache::store): the PNG of a large copy takes a good part of the
+// decode's time, and the page need not wait for it.
 enum class Encoding { CacheEntry, Compact };
-ServedPicture servePicture(
-    const ThumbnailCache &cache, const QString &path, int drawnWidth, Encoding encoding = Encoding::CacheEntry);
+enum class StoreTiming { Now, AfterAnswer };
+ServedPicture servePicture(const ThumbnailCache &cache,
+    const QString &path,
+    int drawnWidth,
+    Encoding encoding = Encoding::CacheEntry,
+    StoreTiming timing = StoreTiming::Now);
 
 }

@@ -79,6 +79,10 @@ namespace {
     // Started pictures kept for a look at the order of the work.
     constexpr qsizetype kStartedKept = 1024;
 
+    // Cache entries are written when a thread has no picture to make; beyond this many bytes of
+    // copies waiting to be written, they are written in turn.
+    constexpr qsizetype kDeferredStoreBytes = qsizetype(32) * 1024 * 1024;
+
 }
 
 QUrl pictureSchemeUrl(const QString &path, int deviceWidth)
@@ -194,13 +198,12 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
     if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame) {
         const QString html = readPage(common::localPathFromUrl(url));
         m_widths = thumbs::drawnWidths(html);
-        if (m_page)
-            layOutBeforeArrival(statedShapes(html));
         if (handler) {
             handler->dropPreparations();
             handler->setPicturesInView({});
         }
-        // The first screen's copies are started while the engine reads the page.
+        // The first screen's copies are started while the engine reads the page (and before the
+        // headers of all its pictures are read here).
         const QWebEngineView *view = m_page ? QWebEngineView::forPage(m_page) : nullptr;
         m_firstScreenLeft = picturesPerScreen(m_widths, view ? view->size() : QSize(1040, 600));
         m_askedZoom = 100;
@@ -211,6 +214,8 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
                 handler->prepare(path, int(std::ceil(m_widths.value(path) * deviceScale() - 1e-6)));
             }
         }
+        if (m_page)
+            layOutBeforeArrival(statedShapes(html));
         return;
     }
     if (info.resourceType() != QWebEngineUrlRequestInfo::ResourceTypeImage)
@@ -239,8 +244,15 @@ PictureSchemeHandler::PictureSchemeHandler(thumbs::ThumbnailCache cache, QObject
 
 PictureSchemeHandler::~PictureSchemeHandler()
 {
-    // Pending work is dropped; work under way finishes before the cache it uses goes.
-    m_pool.clear();
+    // Pictures not made yet are dropped; copies made are still written to the cache, and work
+    // under way finishes before the cache it uses goes.
+    for (const Pending &pending : std::as_const(m_jobs)) {
+        if (pending.dropped)
+            pending.dropped->store(true);
+    }
+    for (StoreLater &store : m_stores) {
+        m_pool.start([this, entry = std::move(store.entry)] { m_cache.store(entry.source, entry.size, entry.image); });
+    }
     m_pool.waitForDone();
 }
 
@@ -252,12 +264,38 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::UrlInvalid);
         return;
     }
+    // The copy made ahead for this very request answers it: at once when it is done, else when it
+    // is, in its place in the queue.
+    if (const auto ready = m_ready.constFind(path);
+        ready != m_ready.constEnd() && ready->deviceWidth == pending.deviceWidth) {
+        const thumbs::ServedPicture served = ready->served;
+        m_ready.erase(ready);
+        reply(job, served);
+        return;
+    }
+    if (Pending *prepared = untakenPreparation(path, pending.deviceWidth)) {
+        prepared->job = job;
+        prepared->prepared = false;
+        connect(job, &QObject::destroyed, this, [dropped = prepared->dropped] { dropped->store(true); });
+        return;
+    }
     pending.job = job;
+    pending.path = path;
     // A request the page gave up (it went to another page) is not decoded for nothing.
     pending.dropped = std::make_shared<std::atomic_bool>(false);
     connect(job, &QObject::destroyed, this, [dropped = pending.dropped] { dropped->store(true); });
     m_jobs.emplace(m_queue.add(path), std::move(pending));
     startWaiting();
+}
+
+PictureSchemeHandler::Pending *PictureSchemeHandler::untakenPreparation(const QString &path, int deviceWidth)
+{
+    for (Pending &pending : m_jobs) {
+        if (pending.prepared && !pending.job && pending.path == path && pending.deviceWidth == deviceWidth
+            && !pending.dropped->load())
+            return &pending;
+    }
+    return nullptr;
 }
 
 bool PictureSchemeHandler::hasWaiting() const
@@ -280,6 +318,7 @@ void PictureSchemeHandler::addPictureInView(const QString &path)
 void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
 {
     Pending pending;
+    pending.path = path;
     pending.deviceWidth = deviceWidth;
     pending.prepared = true;
     pending.dropped = std::make_shared<std::atomic_bool>(false);
@@ -290,6 +329,7 @@ void PictureSchemeHandler::prepare(const QString &path, int deviceWidth)
 
 void PictureSchemeHandler::dropPreparations()
 {
+    m_ready.clear();
     for (const Pending &pending : std::as_const(m_jobs)) {
         if (pending.prepared)
             pending.dropped->store(true);
@@ -313,29 +353,74 @@ void PictureSchemeHandler::startWaiting()
         m_pool.start([this, request = *request, deviceWidth = pending.deviceWidth, dropped = pending.dropped] {
             thumbs::ServedPicture served;
             if (!dropped->load())
-                served = thumbs::servePicture(m_cache, request.path, deviceWidth, thumbs::Encoding::Compact);
+                served = thumbs::servePicture(
+                    m_cache, request.path, deviceWidth, thumbs::Encoding::Compact, thumbs::StoreTiming::AfterAnswer);
             QMetaObject::invokeMethod(
-                this, [this, request, served = std::move(served)] { finish(request, served); }, Qt::QueuedConnection);
+                this, [this, request, served = std::move(served)] { answer(request, served); }, Qt::QueuedConnection);
         });
     }
+    startStores();
 }
 
-void PictureSchemeHandler::finish(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served)
+void PictureSchemeHandler::reply(QWebEngineUrlRequestJob *job, const thumbs::ServedPicture &served)
 {
-    m_queue.finished(request);
+    if (served.kind == thumbs::ServedPicture::Kind::Refused) {
+        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        return;
+    }
+    ++(served.kind == thumbs::ServedPicture::Kind::ScaledCopy ? m_copies : m_originals);
+    auto *buffer = new QBuffer(job);
+    buffer->setData(served.bytes);
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(served.mimeType, buffer);
+}
+
+void PictureSchemeHandler::answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served)
+{
     const Pending pending = m_jobs.take(request.ticket);
     if (QWebEngineUrlRequestJob *job = pending.job) {
-        if (served.kind == thumbs::ServedPicture::Kind::Refused) {
-            job->fail(QWebEngineUrlRequestJob::RequestFailed);
-        } else {
-            ++(served.kind == thumbs::ServedPicture::Kind::ScaledCopy ? m_copies : m_originals);
-            auto *buffer = new QBuffer(job);
-            buffer->setData(served.bytes);
-            buffer->open(QIODevice::ReadOnly);
-            job->reply(served.mimeType, buffer);
-        }
+        reply(job, served);
+    } else if (pending.prepared && pending.dropped && !pending.dropped->load()) {
+        // Made ahead of its request: kept for it (a page's first screen of copies at most).
+        thumbs::ServedPicture kept = served;
+        kept.toStore.reset();
+        m_ready.insert(pending.path, { pending.deviceWidth, std::move(kept) });
     }
+    if (!served.toStore) {
+        m_queue.finished(request);
+        startWaiting();
+        return;
+    }
+    // The cache's PNG is written when a thread has no picture to make, unless too many are
+    // already waiting to be written; until then a later request for the picture waits for it.
+    m_queue.setAside(request);
+    m_storesWaitingBytes += served.toStore->image.sizeInBytes();
+    m_stores.append({ request, *served.toStore });
     startWaiting();
+}
+
+void PictureSchemeHandler::startStores()
+{
+    // Held here rather than queued in the pool: a thread done with a picture would otherwise take
+    // a waiting entry before the next picture reached the pool.
+    while (!m_stores.isEmpty()
+        && (m_queue.running() + m_storesRunning < m_pool.maxThreadCount()
+            || m_storesWaitingBytes > kDeferredStoreBytes)) {
+        StoreLater store = m_stores.takeFirst();
+        m_storesWaitingBytes -= store.entry.image.sizeInBytes();
+        ++m_storesRunning;
+        m_pool.start([this, store = std::move(store)] {
+            m_cache.store(store.entry.source, store.entry.size, store.entry.image);
+            QMetaObject::invokeMethod(
+                this,
+                [this, request = store.request] {
+                    --m_storesRunning;
+                    m_queue.finished(request);
+                    startWaiting();
+                },
+                Qt::QueuedConnection);
+        });
+    }
 }
 
 PictureSchemeHandler *pictureSchemeHandler(QWebEngineProfile *profile)

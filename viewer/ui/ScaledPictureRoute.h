@@ -86,26 +86,45 @@ public:
     // Makes the copy of a picture a page is about to ask for, before it asks, so that its request
     // finds it in the cache (or waits for it). Taken as in view.
     void prepare(const QString &path, int deviceWidth);
-    // Drops the preparations not started yet (the page they were for is gone).
+    // Drops the preparations not started yet, and those made that no request took (the page they
+    // were for is gone).
     void dropPreparations();
 
 private:
     struct Pending {
         QPointer<QWebEngineUrlRequestJob> job;
         std::shared_ptr<std::atomic_bool> dropped;
+        QString path;
         int deviceWidth = 0;
-        bool prepared = false; // made before any request, answered to nobody
+        bool prepared = false; // made before any request, answered to nobody (yet)
     };
+    // A preparation of path at deviceWidth, waiting or under way, that no request has taken yet.
+    Pending *untakenPreparation(const QString &path, int deviceWidth);
     void startWaiting();
-    void finish(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
+    void startStores();
+    void reply(QWebEngineUrlRequestJob *job, const thumbs::ServedPicture &served);
+    // The copy is made: its request is answered, and its cache entry written once threads are idle.
+    void answer(const thumbs::RequestQueue::Request &request, const thumbs::ServedPicture &served);
 
     thumbs::ThumbnailCache m_cache;
     QThreadPool m_pool;
     thumbs::RequestQueue m_queue;
     QHash<quint64, Pending> m_jobs; // by ticket, waiting or under way
+    struct Ready {
+        int deviceWidth = 0;
+        thumbs::ServedPicture served;
+    };
+    QHash<QString, Ready> m_ready; // preparations done before their request came, by path
     QStringList m_started;
     int m_copies = 0;
     int m_originals = 0;
+    struct StoreLater {
+        thumbs::RequestQueue::Request request;
+        thumbs::EntryToStore entry;
+    };
+    QList<StoreLater> m_stores; // cache entries to write, in the order made
+    qsizetype m_storesWaitingBytes = 0;
+    int m_storesRunning = 0;
 };
 
 // The scheme address for a picture drawn deviceWidth pixels wide, and back.

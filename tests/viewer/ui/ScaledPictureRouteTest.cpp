@@ -75,6 +75,19 @@ QStringList sizesWithOriginals(const QString &pageFile, int width)
         .split(QLatin1Char(' '));
 }
 
+// Whether done() comes true within a few seconds, the event loop running meanwhile.
+bool eventually(const std::function<bool()> &done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > 10000)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
 QImage photo(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -159,11 +172,11 @@ TEST_F(ScaledPictureRoute, FourARowGetsScaledCopiesWithTheSameLayoutAndTheOrigin
         velmora::test::serveEvents(20);
     EXPECT_EQ(velmora::test::simulatedDesktopEffects(), QStringList { QStringLiteral("openWithDesktop\t") + original });
 
-    // What was made went into the shared cache as a valid entry.
+    // What was made went into the shared cache as a valid entry (written after the answer).
     const auto source = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("a-camera.jpg")));
     ASSERT_TRUE(source);
     const viewer::thumbs::ThumbnailCache cache;
-    EXPECT_TRUE(cache.lookupAtLeast(*source, ThumbSize::Large));
+    EXPECT_TRUE(eventually([&] { return cache.lookupAtLeast(*source, ThumbSize::Large).has_value(); }));
     const auto broken = viewer::thumbs::describeSource(dir.filePath(QStringLiteral("d-broken.jpg")));
     EXPECT_FALSE(cache.lookupAtLeast(*broken, ThumbSize::Normal));
 }
@@ -256,6 +269,59 @@ TEST_F(ScaledPictureRoute, AZoomAbove100AsksForCopiesAsLargeAsDrawnKeepingNamesA
         v.form->ZOOMIE(100);
         // At 100% again, the page names and lays out its pictures exactly as before.
         EXPECT_EQ(v.evaluate(shape).toString(), before);
+    }
+}
+
+TEST(ScaledPictureRouteOrder, EachPictureOfAColdPageIsMadeOnceAndItsEntryWritten)
+{
+    // Twelve photos in four a row: the first screen's copies are made ahead of the page's
+    // requests, which take them instead of making them again.
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int i = 0; i < 12; ++i) {
+        paths << dir.filePath(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+        ASSERT_TRUE(photo(1600, 1000 + i).save(paths.last(), "JPEG", 80));
+    }
+    viewer::ThumbnailPageInput input;
+    input.ViewerList = paths;
+    input.ViewerCount = int(paths.size());
+    input.PageSize = 100;
+    input.LayoutMode = 3;
+    input.webWidthTwips = 1040 * 15;
+    const QString pageFile = dir.filePath(QStringLiteral("page.htm"));
+    QFile file(pageFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(viewer::BuildThumbnailPage(input).html.toUtf8());
+    file.close();
+
+    QWebEngineView view;
+    auto *page = new web::SilentPage(web::programProfile(), &view);
+    viewer::serveScaledPictures(page);
+    view.setPage(page);
+    view.resize(1040, 600);
+    view.show();
+    QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
+    view.setUrl(QUrl::fromLocalFile(pageFile));
+    ASSERT_TRUE(loaded.wait(20000));
+    QElapsedTimer clock;
+    clock.start();
+    const QString complete =
+        QStringLiteral("Array.from(document.images).every(i => i.complete && i.naturalWidth == 256)");
+    while (clock.elapsed() < 30000 && !velmora::test::runScript(&view, complete).toBool())
+        QTest::qWait(20);
+    ASSERT_TRUE(velmora::test::runScript(&view, complete).toBool());
+
+    viewer::PictureSchemeHandler *handler = viewer::pictureSchemeHandler(page->profile());
+    ASSERT_TRUE(handler);
+    for (const QString &path : paths)
+        EXPECT_EQ(handler->startedOrder().count(path), 1) << path.toStdString();
+    // The cache entries are written after the answers, all of them once the work is done.
+    const viewer::thumbs::ThumbnailCache cache;
+    for (const QString &path : paths) {
+        const auto source = viewer::thumbs::describeSource(path);
+        ASSERT_TRUE(source);
+        EXPECT_TRUE(eventually([&] { return cache.lookup(*source, ThumbSize::Large).has_value(); }))
+            << path.toStdString();
     }
 }
 
