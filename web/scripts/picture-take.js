@@ -1,5 +1,5 @@
-// Collects the picture fetched under key: false while it is on its way, else its data address
-// (an empty text when it could not be had).
+// Collects the picture fetched under key: false while it is on its way, else its bytes as an
+// ArrayBuffer (an empty text when they could not be had).
 (function (key) {
     var store = window.__velmoraPictures;
     if (!store || !(key in store)) return '';

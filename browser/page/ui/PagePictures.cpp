@@ -2,9 +2,7 @@
 
 #include "web/ui/PageScripts.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QThreadPool>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -30,47 +28,60 @@ void PagePictureFetcher::fetch(const QString &src, std::function<void(const QByt
     }
     const int key = ++m_serial;
     web::runAppScript(m_page, QStringLiteral("picture-fetch"), { src, key });
-    poll(key, QDateTime::currentMSecsSinceEpoch(), std::move(done));
+    m_pending.push_back({ key, QDateTime::currentMSecsSinceEpoch(), std::move(done) });
+    if (!m_asking && !m_waiting)
+        poll();
 }
 
-void PagePictureFetcher::poll(int key, qint64 startedMs, std::function<void(const QByteArray &, bool)> done)
+void PagePictureFetcher::poll()
 {
+    m_waiting = false;
+    if (m_pending.empty())
+        return;
     if (!m_page) {
-        done({}, false);
+        // The page went: every fetch still on its way fails, in order.
+        while (!m_pending.empty()) {
+            auto done = std::move(m_pending.front().done);
+            m_pending.pop_front();
+            done({}, false);
+        }
         return;
     }
+    m_asking = true;
+    const int key = m_pending.front().key;
     QPointer<PagePictureFetcher> self(this);
-    web::runAppScript(m_page, QStringLiteral("picture-take"), { key }, [self, key, startedMs, done](const QVariant &v) {
-        if (!self)
-            return;
-        if (v.typeId() == QMetaType::Bool && !v.toBool()) {
-            if (QDateTime::currentMSecsSinceEpoch() - startedMs > kTimeoutMs) {
-                done({}, false);
-                return;
-            }
-            QTimer::singleShot(kPollMs, self, [self, key, startedMs, done] { self->poll(key, startedMs, done); });
-            return;
-        }
-        // A large picture's text is turned back into bytes beside the event loop.
-        QThreadPool::globalInstance()->start([self, done, text = v.toString()] {
-            QByteArray bytes;
-            const qsizetype comma = text.indexOf(QLatin1Char(','));
-            if (text.startsWith(QLatin1String("data:")) && comma >= 0
-                && QStringView(text).left(comma).endsWith(QLatin1String(";base64"))) {
-                const auto decoded = QByteArray::fromBase64Encoding(
-                    QStringView(text).mid(comma + 1).toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-                if (decoded)
-                    bytes = decoded.decoded;
-            }
-            QMetaObject::invokeMethod(
-                qApp,
-                [self, done, bytes] {
-                    if (self)
-                        done(bytes, !bytes.isEmpty());
-                },
-                Qt::QueuedConnection);
-        });
+    web::runAppScript(m_page, QStringLiteral("picture-take"), { key }, [self, key](const QVariant &answer) {
+        if (self)
+            self->answered(key, answer);
     });
+}
+
+void PagePictureFetcher::answered(int key, const QVariant &answer)
+{
+    m_asking = false;
+    if (m_pending.empty() || m_pending.front().key != key)
+        return;
+    Pending &head = m_pending.front();
+    const bool onItsWay = answer.typeId() == QMetaType::Bool && !answer.toBool();
+    if (onItsWay && QDateTime::currentMSecsSinceEpoch() - head.startedMs <= kTimeoutMs) {
+        pollLater();
+        return;
+    }
+    QByteArray bytes;
+    if (answer.typeId() == QMetaType::QByteArray)
+        bytes = answer.toByteArray();
+    auto done = std::move(head.done);
+    m_pending.pop_front();
+    // The next fetch is asked for at once: it has usually arrived meanwhile.
+    if (!m_pending.empty())
+        poll();
+    done(bytes, !bytes.isEmpty());
+}
+
+void PagePictureFetcher::pollLater()
+{
+    m_waiting = true;
+    QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
 }
 
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <deque>
 #include <functional>
 
 class QWebEnginePage;
@@ -17,8 +18,9 @@ namespace browser::page {
 void queryPageImages(QWebEnginePage *page, std::function<void(QList<PageImage>)> done);
 
 // Takes pictures as the page has them: fetched inside the page with its cookies and referrer, from
-// the engine's cache when the page holds the picture there, so the server is not asked again.
-// Pictures of another site that does not allow the page to read them are not had this way.
+// the engine's cache when the page holds the picture there, so the server is not asked again. The
+// bytes come over as they are, without a text encoding. Pictures of another site that does not
+// allow the page to read them are not had this way.
 class PagePictureFetcher : public QObject {
     Q_OBJECT
 public:
@@ -27,13 +29,25 @@ public:
 
     explicit PagePictureFetcher(QWebEnginePage *page, QObject *parent = nullptr);
 
-    // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread.
+    // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread, in
+    // the order the fetches were asked for. Several fetches may be on their way at once.
     void fetch(const QString &src, std::function<void(const QByteArray &, bool)> done);
 
 private:
-    void poll(int key, qint64 startedMs, std::function<void(const QByteArray &, bool)> done);
+    struct Pending {
+        int key = 0;
+        qint64 startedMs = 0;
+        std::function<void(const QByteArray &, bool)> done;
+    };
+    // Asks the page for the oldest fetch; one question is on its way at a time.
+    void poll();
+    void answered(int key, const QVariant &answer);
+    void pollLater();
 
     QPointer<QWebEnginePage> m_page;
+    std::deque<Pending> m_pending;
+    bool m_asking = false;
+    bool m_waiting = false;
     int m_serial = 0;
 };
 
