@@ -191,7 +191,10 @@ void FormWeb::createControls()
         Lab[8]->resize(qMax(0, px(bar.width)), Lab[8]->height());
         // The bar's colour is kept as blue, green, red.
         const QColor colour(bar.backColour & 0xFF, (bar.backColour >> 8) & 0xFF, (bar.backColour >> 16) & 0xFF);
-        Lab[8]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
+        // Every saved picture moves the bar; its style is set again only when the colour changes.
+        const QString style = QStringLiteral("background-color: %1").arg(colour.name());
+        if (Lab[8]->styleSheet() != style)
+            Lab[8]->setStyleSheet(style);
     });
     connect(m_saver, &PictureSaver::passEnded, this, &FormWeb::onPassEnded);
 

@@ -29,59 +29,54 @@ void PagePictureFetcher::fetch(const QString &src, std::function<void(const QByt
     const int key = ++m_serial;
     web::runAppScript(m_page, QStringLiteral("picture-fetch"), { src, key });
     m_pending.push_back({ key, QDateTime::currentMSecsSinceEpoch(), std::move(done) });
-    if (!m_asking && !m_waiting)
-        poll();
+    if (!m_polling) {
+        m_polling = true;
+        QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
+    }
 }
 
 void PagePictureFetcher::poll()
 {
-    m_waiting = false;
-    if (m_pending.empty())
-        return;
-    if (!m_page) {
-        // The page went: every fetch still on its way fails, in order.
-        while (!m_pending.empty()) {
-            auto done = std::move(m_pending.front().done);
-            m_pending.pop_front();
-            done({}, false);
-        }
+    QList<int> keys;
+    QVariantList args;
+    for (const Pending &pending : m_pending) {
+        keys << pending.key;
+        args << pending.key;
+    }
+    if (keys.isEmpty() || !m_page) {
+        answered(keys, {});
         return;
     }
-    m_asking = true;
-    const int key = m_pending.front().key;
     QPointer<PagePictureFetcher> self(this);
-    web::runAppScript(m_page, QStringLiteral("picture-take"), { key }, [self, key](const QVariant &answer) {
+    web::runAppScript(m_page, QStringLiteral("picture-take"), { QVariant(args) }, [self, keys](const QVariant &answer) {
         if (self)
-            self->answered(key, answer);
+            self->answered(keys, answer);
     });
 }
 
-void PagePictureFetcher::answered(int key, const QVariant &answer)
+void PagePictureFetcher::answered(const QList<int> &keys, const QVariant &answer)
 {
-    m_asking = false;
-    if (m_pending.empty() || m_pending.front().key != key)
-        return;
-    Pending &head = m_pending.front();
-    const bool onItsWay = answer.typeId() == QMetaType::Bool && !answer.toBool();
-    if (onItsWay && QDateTime::currentMSecsSinceEpoch() - head.startedMs <= kTimeoutMs) {
-        pollLater();
-        return;
+    const QVariantList answers = answer.toList();
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    std::vector<std::pair<std::function<void(const QByteArray &, bool)>, QByteArray>> arrived;
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        const qsizetype at = keys.indexOf(it->key);
+        const QVariant one = at >= 0 && at < answers.size() ? answers[at] : QVariant();
+        const bool onItsWay = at >= 0 && one.typeId() == QMetaType::Bool && !one.toBool();
+        // A fetch asked for after the question was put waits for the next one.
+        if ((at < 0 && m_page) || (onItsWay && nowMs - it->startedMs <= kTimeoutMs)) {
+            ++it;
+            continue;
+        }
+        arrived.emplace_back(
+            std::move(it->done), one.typeId() == QMetaType::QByteArray ? one.toByteArray() : QByteArray());
+        it = m_pending.erase(it);
     }
-    QByteArray bytes;
-    if (answer.typeId() == QMetaType::QByteArray)
-        bytes = answer.toByteArray();
-    auto done = std::move(head.done);
-    m_pending.pop_front();
-    // The next fetch is asked for at once: it has usually arrived meanwhile.
-    if (!m_pending.empty())
-        poll();
-    done(bytes, !bytes.isEmpty());
-}
-
-void PagePictureFetcher::pollLater()
-{
-    m_waiting = true;
-    QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
+    m_polling = !m_pending.empty();
+    if (m_polling)
+        QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
+    for (auto &[done, bytes] : arrived)
+        done(bytes, !bytes.isEmpty());
 }
 
 }

@@ -25,12 +25,13 @@ class PagePictureFetcher : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimeoutMs = 30000;
-    static constexpr int kPollMs = 2;
+    static constexpr int kPollMs = 5;
 
     explicit PagePictureFetcher(QWebEnginePage *page, QObject *parent = nullptr);
 
-    // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread, in
-    // the order the fetches were asked for. Several fetches may be on their way at once.
+    // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread.
+    // Several fetches may be on their way at once; one question to the page collects every one
+    // that has arrived.
     void fetch(const QString &src, std::function<void(const QByteArray &, bool)> done);
 
 private:
@@ -39,15 +40,13 @@ private:
         qint64 startedMs = 0;
         std::function<void(const QByteArray &, bool)> done;
     };
-    // Asks the page for the oldest fetch; one question is on its way at a time.
     void poll();
-    void answered(int key, const QVariant &answer);
-    void pollLater();
+    void answered(const QList<int> &keys, const QVariant &answer);
 
     QPointer<QWebEnginePage> m_page;
     std::deque<Pending> m_pending;
-    bool m_asking = false;
-    bool m_waiting = false;
+    // A question is on its way to the page, or waits on the timer.
+    bool m_polling = false;
     int m_serial = 0;
 };
 
