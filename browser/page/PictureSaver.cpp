@@ -203,7 +203,12 @@ void PictureSaver::normalSave(const PageImage &image)
         setBar((m_savedCount % kBarWrap) * kBarStep, kSavingColour, QString());
         afterYield(&PictureSaver::normalStep);
     };
-    if (m_ops.prefetch) {
+    if (m_ops.takePicture)
+        m_ops.takePicture(image, work, done);
+    else
+        done(false);
+    // The next pictures are asked for after this one, so this one is first in every queue.
+    if (m_ops.prefetch && m_saving && serial == m_serial) {
         int ahead = 0;
         for (qsizetype i = m_next; i < m_images.size() && ahead < kPrefetchDepth; ++i) {
             const PageImage &next = m_images[i];
@@ -214,10 +219,6 @@ void PictureSaver::normalSave(const PageImage &image)
             }
         }
     }
-    if (m_ops.takePicture)
-        m_ops.takePicture(image, work, done);
-    else
-        done(false);
 }
 
 void PictureSaver::endNormal()

@@ -52,7 +52,7 @@ public:
 
     static constexpr int kMostSavedSources = 200;
     // Pictures whose bytes may be on their way while one is taken.
-    static constexpr int kPrefetchDepth = 2;
+    static constexpr int kPrefetchDepth = 3;
     // A page that does not answer its picture query within this time has no pictures.
     static constexpr int kQueryTimeoutMs = 10000;
 

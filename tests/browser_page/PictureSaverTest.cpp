@@ -29,6 +29,7 @@ public:
         };
         ops.takePicture = [this](const PageImage &image, const QString &file, std::function<void(bool)> done) {
             taken << image.src;
+            events << QStringLiteral("take ") + image.src;
             const bool ok = !failing.contains(image.src);
             if (ok) {
                 QFile out(file);
@@ -39,6 +40,7 @@ public:
         };
         ops.prefetch = [this](const PageImage &image) {
             prefetched << image.src;
+            events << QStringLiteral("ahead ") + image.src;
         };
         ops.fetch = [this](const QString &url, const QString &file, std::function<void(bool)> done) {
             fetched << url;
@@ -65,6 +67,8 @@ public:
     QStringList taken;
     QStringList fetched;
     QStringList prefetched;
+    // Takes and announcements in the order they were asked for.
+    QStringList events;
     QStringList failing;
     int queries = 0;
 
@@ -125,6 +129,26 @@ TEST_F(Saving, NormalPassSavesEachDistinctLargePictureOnce)
     ASSERT_EQ(h.saver->SavePictureDisk(dir.path()), PictureSaver::Start::Started);
     ASSERT_TRUE(h.waitForPass());
     EXPECT_EQ(jpegsIn(dir.path()).size(), 4);
+}
+
+// The picture whose turn it is is asked for before the ones after it, so it is first in every
+// queue; then as many of the next large pictures not yet saved as are kept on their way.
+TEST_F(Saving, ThePictureBeingTakenIsAskedForBeforeTheNextOnes)
+{
+    QList<PageImage> images;
+    for (int i = 0; i < PictureSaver::kPrefetchDepth + 3; ++i)
+        images.append({ QStringLiteral("http://h/%1.png").arg(i), 600, 600 });
+    images.insert(2, { QStringLiteral("http://h/small.png"), 100, 100 });
+    SaverHarness h(values, images);
+    ASSERT_EQ(h.saver->SavePictureDisk(dir.path()), PictureSaver::Start::Started);
+    ASSERT_TRUE(h.waitForPass());
+    QStringList expected { QStringLiteral("take http://h/0.png") };
+    for (int i = 1; i <= PictureSaver::kPrefetchDepth; ++i)
+        expected << QStringLiteral("ahead http://h/%1.png").arg(i);
+    expected << QStringLiteral("take http://h/1.png");
+    ASSERT_GE(h.events.size(), expected.size());
+    EXPECT_EQ(h.events.mid(0, expected.size()), expected);
+    EXPECT_EQ(jpegsIn(dir.path()).size(), PictureSaver::kPrefetchDepth + 3);
 }
 
 TEST_F(Saving, FailedSaveFreesTheAddressAndBusyWindowsWait)

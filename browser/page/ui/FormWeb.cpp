@@ -7,6 +7,7 @@
 #include "browser/page/Fetch.h"
 #include "browser/page/PageCaptureRules.h"
 #include "browser/page/PictureFiles.h"
+#include "browser/page/PicturePipeline.h"
 #include "browser/page/SearchSites.h"
 #include "browser/page/ui/PageHost.h"
 #include "browser/page/ui/PagePictures.h"
@@ -57,8 +58,6 @@ namespace {
     constexpr int kOffScreenLeft = 40000;
     constexpr int kBarHiddenLeft = -5000;
     constexpr int kCmbLeft = -2000;
-    // The most pixels of a picture taken ahead that may wait decoded for its turn.
-    constexpr qint64 kMostWaitingPixels = 24'000'000;
 
     // Runs work on the thread pool and hands what it returns to deliver on the event loop, unless
     // guard has gone by then.
@@ -168,8 +167,14 @@ void FormWeb::createControls()
     operations.takePicture = [this](const PageImage &image, const QString &file, std::function<void(bool)> done) {
         takePicture(image, file, std::move(done));
     };
+    // The pictures after the one being saved are fetched, decoded and encoded meanwhile.
+    m_ahead = new PicturePipeline(
+        [this](const QString &src, std::function<void(const QByteArray &, bool)> done) {
+            m_pictures->fetch(src, std::move(done));
+        },
+        this);
     operations.prefetch = [this](const PageImage &image) {
-        prefetchPicture(image.src);
+        m_ahead->prepare(image.src, m_values.DownloadFolder);
     };
     // Addresses are fetched by the program's downloader unless the owner gives another way; a
     // file that appeared under the name meanwhile is never replaced.
@@ -186,7 +191,10 @@ void FormWeb::createControls()
         Lab[8]->resize(qMax(0, px(bar.width)), Lab[8]->height());
         // The bar's colour is kept as blue, green, red.
         const QColor colour(bar.backColour & 0xFF, (bar.backColour >> 8) & 0xFF, (bar.backColour >> 16) & 0xFF);
-        Lab[8]->setStyleSheet(QStringLiteral("background-color: %1").arg(colour.name()));
+        // Every saved picture moves the bar; its style is set again only when the colour changes.
+        const QString style = QStringLiteral("background-color: %1").arg(colour.name());
+        if (Lab[8]->styleSheet() != style)
+            Lab[8]->setStyleSheet(style);
     });
     connect(m_saver, &PictureSaver::passEnded, this, &FormWeb::onPassEnded);
 
@@ -502,7 +510,7 @@ void FormWeb::showGallery(bool on)
 
 void FormWeb::BeforeDownload()
 {
-    m_prefetched.clear();
+    m_ahead->clear();
     m_saver->BeforeDownload();
     m_saveTicker.rearm();
     Timer3->start();
@@ -526,7 +534,7 @@ void FormWeb::AutoDownLoadImag()
 
 void FormWeb::onPassEnded()
 {
-    m_prefetched.clear();
+    m_ahead->clear();
     if (m_timerPass && !m_saver->SavingPictures()) {
         m_timerPass = false;
         m_host.setBatchSaveEnabled(true);
@@ -543,24 +551,15 @@ void FormWeb::onPassEnded()
 void FormWeb::takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done)
 {
     QPointer<PictureSaver> saver(m_saver);
-    // Encoding a large picture takes long: it runs beside the event loop.
-    const auto encode = [saver, file, done](const QImage &picture) {
-        runBeside(
-            saver, [file, picture] { return viewer::SaveAsJpeg(picture, file, 80); }, done);
-    };
-    obtainPicture(image.src, [this, saver, image, file, done, encode](const QImage &picture) {
+    m_ahead->take(image.src, file, [this, saver, src = image.src, file, done](bool taken) {
         if (!saver)
             return;
-        if (!picture.isNull()) {
-            encode(picture);
-            return;
-        }
-        if (!m_fetch) {
-            done(false);
+        if (taken || !m_fetch) {
+            done(taken);
             return;
         }
         // The page may not read a picture of another site: the program's own fetch brings it.
-        m_fetch(image.src, file, [saver, file, done](bool fetched) {
+        m_fetch(src, file, [saver, file, done](bool fetched) {
             if (!saver)
                 return;
             QFile in(file);
@@ -571,52 +570,6 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
             runBeside(
                 saver, [file, bytes = in.readAll()] { return encodePictureBytes(bytes, file); }, done);
         });
-    });
-}
-
-void FormWeb::obtainPicture(const QString &src, std::function<void(const QImage &)> done)
-{
-    if (const auto entry = m_prefetched.take(src); entry && !entry->retry) {
-        if (entry->done)
-            done(entry->picture);
-        else
-            entry->waiter = std::move(done);
-        return;
-    }
-    fetchAndDecode(src, std::move(done));
-}
-
-void FormWeb::fetchAndDecode(const QString &src, std::function<void(const QImage &)> done)
-{
-    QPointer<FormWeb> self(this);
-    m_pictures->fetch(src, [self, done](const QByteArray &bytes, bool ok) {
-        if (!ok) {
-            done({});
-            return;
-        }
-        runBeside(
-            self, [bytes] { return decodePictureBytes(bytes); }, done);
-    });
-}
-
-void FormWeb::prefetchPicture(const QString &src)
-{
-    if (m_prefetched.contains(src))
-        return;
-    auto entry = std::make_shared<Prefetched>();
-    m_prefetched.insert(src, entry);
-    // Taken out of the list before it was asked for, the entry answers its waiter.
-    fetchAndDecode(src, [entry](const QImage &picture) {
-        entry->done = true;
-        if (entry->waiter) {
-            std::exchange(entry->waiter, nullptr)(picture);
-            return;
-        }
-        // A very large picture is not kept waiting in memory: it is taken again when its turn comes.
-        if (qint64(picture.width()) * picture.height() > kMostWaitingPixels)
-            entry->retry = true;
-        else
-            entry->picture = picture;
     });
 }
 

@@ -36,6 +36,7 @@ namespace browser::page {
 
 class PageHost;
 class PagePictureFetcher;
+class PicturePipeline;
 
 // The request filter of one page: media (videos, background sounds) and embedded objects are
 // refused while the page's download control refuses them.
@@ -177,11 +178,6 @@ private:
     void applyContentSettings(const frame::PageContentSettings &settings, bool refresh);
     void writeAndShowGallery(const QString &html, const QString &countText);
     void takePicture(const PageImage &image, const QString &file, std::function<void(bool)> done);
-    // The picture decoded from its bytes through the page, from the prefetched ones when they were
-    // asked for; a null picture when it cannot be had.
-    void obtainPicture(const QString &src, std::function<void(const QImage &)> done);
-    void fetchAndDecode(const QString &src, std::function<void(const QImage &)> done);
-    void prefetchPicture(const QString &src);
     void onPassEnded();
 
     PageHost &m_host;
@@ -193,13 +189,7 @@ private:
     PictureSaver *m_saver = nullptr;
     PagePictureFetcher *m_pictures = nullptr;
     FetchFunction m_fetch;
-    struct Prefetched {
-        bool done = false;
-        bool retry = false;
-        QImage picture;
-        std::function<void(const QImage &)> waiter;
-    };
-    QHash<QString, std::shared_ptr<Prefetched>> m_prefetched;
+    PicturePipeline *m_ahead = nullptr;
     bool m_timerPass = false;
     PageRequestFilter *m_filter = nullptr;
     web::PageCapture *m_capture = nullptr;

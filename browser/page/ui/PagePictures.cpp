@@ -2,9 +2,7 @@
 
 #include "web/ui/PageScripts.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QThreadPool>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -30,47 +28,55 @@ void PagePictureFetcher::fetch(const QString &src, std::function<void(const QByt
     }
     const int key = ++m_serial;
     web::runAppScript(m_page, QStringLiteral("picture-fetch"), { src, key });
-    poll(key, QDateTime::currentMSecsSinceEpoch(), std::move(done));
+    m_pending.push_back({ key, QDateTime::currentMSecsSinceEpoch(), std::move(done) });
+    if (!m_polling) {
+        m_polling = true;
+        QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
+    }
 }
 
-void PagePictureFetcher::poll(int key, qint64 startedMs, std::function<void(const QByteArray &, bool)> done)
+void PagePictureFetcher::poll()
 {
-    if (!m_page) {
-        done({}, false);
+    QList<int> keys;
+    QVariantList args;
+    for (const Pending &pending : m_pending) {
+        keys << pending.key;
+        args << pending.key;
+    }
+    if (keys.isEmpty() || !m_page) {
+        answered(keys, {});
         return;
     }
     QPointer<PagePictureFetcher> self(this);
-    web::runAppScript(m_page, QStringLiteral("picture-take"), { key }, [self, key, startedMs, done](const QVariant &v) {
-        if (!self)
-            return;
-        if (v.typeId() == QMetaType::Bool && !v.toBool()) {
-            if (QDateTime::currentMSecsSinceEpoch() - startedMs > kTimeoutMs) {
-                done({}, false);
-                return;
-            }
-            QTimer::singleShot(kPollMs, self, [self, key, startedMs, done] { self->poll(key, startedMs, done); });
-            return;
-        }
-        // A large picture's text is turned back into bytes beside the event loop.
-        QThreadPool::globalInstance()->start([self, done, text = v.toString()] {
-            QByteArray bytes;
-            const qsizetype comma = text.indexOf(QLatin1Char(','));
-            if (text.startsWith(QLatin1String("data:")) && comma >= 0
-                && QStringView(text).left(comma).endsWith(QLatin1String(";base64"))) {
-                const auto decoded = QByteArray::fromBase64Encoding(
-                    QStringView(text).mid(comma + 1).toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-                if (decoded)
-                    bytes = decoded.decoded;
-            }
-            QMetaObject::invokeMethod(
-                qApp,
-                [self, done, bytes] {
-                    if (self)
-                        done(bytes, !bytes.isEmpty());
-                },
-                Qt::QueuedConnection);
-        });
+    web::runAppScript(m_page, QStringLiteral("picture-take"), { QVariant(args) }, [self, keys](const QVariant &answer) {
+        if (self)
+            self->answered(keys, answer);
     });
+}
+
+void PagePictureFetcher::answered(const QList<int> &keys, const QVariant &answer)
+{
+    const QVariantList answers = answer.toList();
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    std::vector<std::pair<std::function<void(const QByteArray &, bool)>, QByteArray>> arrived;
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        const qsizetype at = keys.indexOf(it->key);
+        const QVariant one = at >= 0 && at < answers.size() ? answers[at] : QVariant();
+        const bool onItsWay = at >= 0 && one.typeId() == QMetaType::Bool && !one.toBool();
+        // A fetch asked for after the question was put waits for the next one.
+        if ((at < 0 && m_page) || (onItsWay && nowMs - it->startedMs <= kTimeoutMs)) {
+            ++it;
+            continue;
+        }
+        arrived.emplace_back(
+            std::move(it->done), one.typeId() == QMetaType::QByteArray ? one.toByteArray() : QByteArray());
+        it = m_pending.erase(it);
+    }
+    m_polling = !m_pending.empty();
+    if (m_polling)
+        QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
+    for (auto &[done, bytes] : arrived)
+        done(bytes, !bytes.isEmpty());
 }
 
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <deque>
 #include <functional>
 
 class QWebEnginePage;
@@ -17,23 +18,35 @@ namespace browser::page {
 void queryPageImages(QWebEnginePage *page, std::function<void(QList<PageImage>)> done);
 
 // Takes pictures as the page has them: fetched inside the page with its cookies and referrer, from
-// the engine's cache when the page holds the picture there, so the server is not asked again.
-// Pictures of another site that does not allow the page to read them are not had this way.
+// the engine's cache when the page holds the picture there, so the server is not asked again. The
+// bytes come over as they are, without a text encoding. Pictures of another site that does not
+// allow the page to read them are not had this way.
 class PagePictureFetcher : public QObject {
     Q_OBJECT
 public:
     static constexpr int kTimeoutMs = 30000;
-    static constexpr int kPollMs = 2;
+    static constexpr int kPollMs = 5;
 
     explicit PagePictureFetcher(QWebEnginePage *page, QObject *parent = nullptr);
 
     // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread.
+    // Several fetches may be on their way at once; one question to the page collects every one
+    // that has arrived.
     void fetch(const QString &src, std::function<void(const QByteArray &, bool)> done);
 
 private:
-    void poll(int key, qint64 startedMs, std::function<void(const QByteArray &, bool)> done);
+    struct Pending {
+        int key = 0;
+        qint64 startedMs = 0;
+        std::function<void(const QByteArray &, bool)> done;
+    };
+    void poll();
+    void answered(const QList<int> &keys, const QVariant &answer);
 
     QPointer<QWebEnginePage> m_page;
+    std::deque<Pending> m_pending;
+    // A question is on its way to the page, or waits on the timer.
+    bool m_polling = false;
     int m_serial = 0;
 };
 

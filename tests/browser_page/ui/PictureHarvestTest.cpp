@@ -99,6 +99,10 @@ protected:
     {
         return QDir(s.values.DownloadFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
+    QStringList workFiles() const
+    {
+        return QDir(s.values.DownloadFolder).entryList({ QStringLiteral("*.part") }, QDir::Files | QDir::Hidden);
+    }
     QSize savedSize(const QString &name) const
     {
         QImageReader reader(s.values.DownloadFolder + name);
@@ -244,6 +248,33 @@ TEST_F(Harvest, ACloseDuringAPassIsDeferredThenCompletes)
     EXPECT_TRUE(velmora::test::waitUntil([&] { return alive.isNull(); }, 5000));
     EXPECT_LT(saved().size(), 6);
     EXPECT_FALSE(s.values.SaveBusy);
+    // Pictures that were on their way when the pass stopped leave no work files behind; what was
+    // saved is whole.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return workFiles().isEmpty(); }, 5000)) << workFiles().join(' ').toStdString();
+    for (const QString &name : saved())
+        EXPECT_EQ(savedSize(name), QSize(800, 600)) << name.toStdString();
+}
+
+TEST_F(Harvest, PicturesTakenAheadAreSavedInPageOrder)
+{
+    QString html;
+    constexpr int kCount = 7;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string path = "/w" + std::to_string(i) + ".png";
+        server.picture(path, 600 + 10 * i, 600, QColor(0, i * 30, 0));
+        html += imgTag(QString::fromStdString(path).mid(1));
+    }
+    server.page("/seven.html", html);
+    FormWeb *page = open("/seven.html");
+    ASSERT_TRUE(savePass(page));
+    const QStringList files = page->saver().savedFiles();
+    ASSERT_EQ(files.size(), kCount);
+    for (int i = 0; i < kCount; ++i) {
+        QImageReader reader(files[i]);
+        EXPECT_EQ(reader.size(), QSize(600 + 10 * i, 600)) << files[i].toStdString();
+    }
+    EXPECT_TRUE(workFiles().isEmpty()) << workFiles().join(' ').toStdString();
+    EXPECT_EQ(saved().size(), kCount);
 }
 
 TEST_F(Harvest, TwoTabsSavingAtOnceTakeTurns)
