@@ -83,7 +83,7 @@ bool eventually(const std::function<bool()> &done)
     while (!done()) {
         if (clock.elapsed() > 10000)
             return false;
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     }
     return true;
 }
@@ -308,7 +308,7 @@ TEST(ScaledPictureRouteOrder, EachPictureOfAColdPageIsMadeOnceAndItsEntryWritten
     const QString complete =
         QStringLiteral("Array.from(document.images).every(i => i.complete && i.naturalWidth == 256)");
     while (clock.elapsed() < 30000 && !velmora::test::runScript(&view, complete).toBool())
-        QTest::qWait(20);
+        velmora::test::serveEvents(20);
     ASSERT_TRUE(velmora::test::runScript(&view, complete).toBool());
 
     viewer::PictureSchemeHandler *handler = viewer::pictureSchemeHandler(page->profile());
