@@ -6,9 +6,16 @@
 
 #include <QFileInfo>
 #include <QPainter>
+#include <QThread>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace desktop {
 
@@ -77,7 +84,139 @@ QImage previewPicture(const QImage &picture, QSize box)
     return preview;
 }
 
-QByteArray encodeBmp24(const QImage &image)
+namespace {
+
+    constexpr int kBmpHeaderBytes = 14 + 40;
+
+    // One row of 32-bit pixels as blue, green, red bytes: four pixels at a time as three words.
+    void convertBmpRow(const QRgb *in, uchar *out, int width)
+    {
+        int x = 0;
+        for (; x + 4 <= width; x += 4) {
+            const quint32 p0 = in[x], p1 = in[x + 1], p2 = in[x + 2], p3 = in[x + 3];
+            const quint32 words[3] = {
+                qToLittleEndian((p0 & 0xffffffu) | (p1 << 24)),
+                qToLittleEndian(((p1 >> 8) & 0xffffu) | (p2 << 16)),
+                qToLittleEndian(((p2 >> 16) & 0xffu) | (p3 << 8)),
+            };
+            std::memcpy(out + 3 * std::ptrdiff_t(x), words, sizeof words);
+        }
+        for (; x < width; ++x) {
+            out[3 * std::ptrdiff_t(x)] = uchar(qBlue(in[x]));
+            out[3 * std::ptrdiff_t(x) + 1] = uchar(qGreen(in[x]));
+            out[3 * std::ptrdiff_t(x) + 2] = uchar(qRed(in[x]));
+        }
+    }
+
+    // Runs work(first, last) over [0, count) in `bands` ranges at once, the first on this thread.
+    void inBands(int count, int bands, const std::function<void(int, int)> &work)
+    {
+        bands = std::clamp(bands, 1, std::max(1, count));
+        std::vector<std::thread> helpers;
+        helpers.reserve(std::size_t(bands - 1));
+        for (int i = 1; i < bands; ++i)
+            helpers.emplace_back(work, int(qint64(count) * i / bands), int(qint64(count) * (i + 1) / bands));
+        work(0, int(qint64(count) / bands));
+        for (std::thread &helper : helpers)
+            helper.join();
+    }
+
+    // The pixels whose centres a drawing covers.
+    QRect coveredPixels(const QRectF &target)
+    {
+        return QRect(QPoint(qRound(target.left()), qRound(target.top())),
+            QPoint(qRound(target.right()) - 1, qRound(target.bottom()) - 1));
+    }
+
+    // The whole pixels of the picture a source part reaches into.
+    QRect sourcePixels(const QRectF &source, QSize natural)
+    {
+        const QRect reached(QPoint(int(std::floor(source.left())), int(std::floor(source.top()))),
+            QPoint(int(std::ceil(source.right())) - 1, int(std::ceil(source.bottom())) - 1));
+        return reached & QRect(QPoint(0, 0), natural);
+    }
+
+    // The size the preview decode is asked for: the picture at the box's height, no larger.
+    QSize previewDecodeSize(QSize natural, QSize box)
+    {
+        if (box.height() >= natural.height())
+            return natural;
+        const auto width = qRound(double(natural.width()) * box.height() / natural.height());
+        return QSize(std::clamp(width, 1, natural.width()), box.height());
+    }
+
+    // How a picture whose codec decodes parts reduced is composed when every drawing on the
+    // screen shows it at its natural size or smaller: the drawings share one source part, which
+    // is decoded once straight at the drawn size.
+    struct ReducedPlan {
+        QList<slideshow::FittedPart> parts;
+        QRect source; // in natural pixels
+        QSize drawn;
+    };
+
+    std::optional<ReducedPlan> planReduced(QSize natural, QSize screen)
+    {
+        ReducedPlan plan;
+        plan.parts = slideshow::fittingLayout(natural, screen);
+        if (plan.parts.isEmpty())
+            return std::nullopt;
+        plan.source = sourcePixels(plan.parts.constFirst().source, natural);
+        for (const slideshow::FittedPart &part : std::as_const(plan.parts)) {
+            if (sourcePixels(part.source, natural) != plan.source)
+                return std::nullopt;
+            plan.drawn = plan.drawn.expandedTo(coveredPixels(part.target).size());
+        }
+        if (plan.source.isEmpty() || plan.drawn.isEmpty() || plan.drawn.width() > plan.source.width()
+            || plan.drawn.height() > plan.source.height())
+            return std::nullopt;
+        return plan;
+    }
+
+    // The canvas and the preview by the plan: the source part decoded here while a second thread
+    // decodes the whole picture again at the preview's size. False when either decode fails.
+    bool composeReduced(const QString &path,
+        QSize natural,
+        const ReducedPlan &plan,
+        QSize screen,
+        QSize previewBox,
+        ComposedWallpaper &result)
+    {
+        std::optional<QImage> preview;
+        std::thread previewDecoder([&] {
+            preview =
+                slideshow::readPicturePart(path, QRect(QPoint(0, 0), natural), previewDecodeSize(natural, previewBox));
+        });
+        std::optional<QImage> picture = slideshow::readPicturePart(path, plan.source, plan.drawn);
+        previewDecoder.join();
+        if (!picture || !preview)
+            return false;
+        QImage shown = picture->convertToFormat(QImage::Format_RGB32);
+        picture.reset();
+        if (shown.size() != plan.drawn)
+            shown = shown.scaled(plan.drawn, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        result.preview = previewPicture(*preview, previewBox);
+
+        const QRect whole(QPoint(0, 0), screen);
+        if (plan.parts.size() == 1 && coveredPixels(plan.parts.constFirst().target) == whole) {
+            result.canvas = std::move(shown);
+            return true;
+        }
+        result.canvas = QImage(screen, QImage::Format_RGB32);
+        result.canvas.fill(Qt::black);
+        QPainter painter(&result.canvas);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        for (const slideshow::FittedPart &part : plan.parts) {
+            const QRect covered = coveredPixels(part.target);
+            const QRect place = covered & whole;
+            // A drawing a pixel narrower than the other shows the part without its last column.
+            painter.drawImage(place.topLeft(), shown, QRect(place.topLeft() - covered.topLeft(), place.size()));
+        }
+        return true;
+    }
+
+}
+
+QByteArray encodeBmp24(const QImage &image, int threads)
 {
     const QImage source = image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
         ? image
@@ -86,9 +225,10 @@ QByteArray encodeBmp24(const QImage &image)
     const int height = source.height();
     const qint64 rowBytes = (qint64(width) * 3 + 3) & ~qint64(3);
     const qint64 pixelBytes = rowBytes * height;
-    constexpr int kHeaderBytes = 14 + 40;
-    QByteArray bytes(kHeaderBytes + pixelBytes, '\0');
+    // Every byte is written below: the header, each row and its padding.
+    QByteArray bytes(kBmpHeaderBytes + pixelBytes, Qt::Uninitialized);
     auto *out = reinterpret_cast<uchar *>(bytes.data());
+    std::memset(out, 0, kBmpHeaderBytes);
     const auto put16 = [out](int at, quint16 value) {
         qToLittleEndian(value, out + at);
     };
@@ -98,7 +238,7 @@ QByteArray encodeBmp24(const QImage &image)
     out[0] = 'B';
     out[1] = 'M';
     put32(2, quint32(bytes.size()));
-    put32(10, kHeaderBytes);
+    put32(10, kBmpHeaderBytes);
     put32(14, 40);
     put32(18, quint32(width));
     put32(22, quint32(height)); // positive: the rows run from the bottom up
@@ -107,27 +247,40 @@ QByteArray encodeBmp24(const QImage &image)
     put32(34, quint32(pixelBytes));
     put32(38, 2835); // 72 dots per inch
     put32(42, 2835);
-    for (int y = 0; y < height; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-        uchar *row = out + kHeaderBytes + rowBytes * (height - 1 - y);
-        for (int x = 0; x < width; ++x) {
-            row[3 * std::ptrdiff_t(x)] = uchar(qBlue(line[x]));
-            row[3 * std::ptrdiff_t(x) + 1] = uchar(qGreen(line[x]));
-            row[3 * std::ptrdiff_t(x) + 2] = uchar(qRed(line[x]));
+    if (threads <= 0)
+        threads = qint64(width) * height >= 1024 * 1024 ? std::clamp(QThread::idealThreadCount(), 1, 4) : 1;
+    const qint64 padding = rowBytes - qint64(width) * 3;
+    inBands(height, threads, [&](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            uchar *row = out + kBmpHeaderBytes + rowBytes * (height - 1 - y);
+            convertBmpRow(reinterpret_cast<const QRgb *>(source.constScanLine(y)), row, width);
+            std::memset(row + rowBytes - padding, 0, std::size_t(padding));
         }
-    }
+    });
     return bytes;
 }
 
 ComposedWallpaper composeWallpaper(const QString &picturePath, QSize screen, QSize previewBox, const QString &bmpPath)
 {
     ComposedWallpaper result;
-    // A picture larger than the screen is decoded scaled down to what the screen shows of it.
-    const std::optional<QImage> picture = slideshow::readPicture(picturePath, screen);
-    if (!picture || picture->isNull())
+    screen = screen.expandedTo(QSize(1, 1));
+    previewBox = previewBox.expandedTo(QSize(1, 1));
+    const std::optional<slideshow::PictureFile> file = slideshow::inspectPicture(picturePath);
+    if (!file)
         return result;
-    result.canvas = slideshow::fitPicture(*picture, screen);
-    result.preview = previewPicture(*picture, previewBox);
+    const std::optional<ReducedPlan> plan =
+        file->decodesPartsScaled ? planReduced(file->natural, screen) : std::optional<ReducedPlan>();
+    if (plan) {
+        if (!composeReduced(picturePath, file->natural, *plan, screen, previewBox, result))
+            return result;
+    } else {
+        // A picture larger than the screen is decoded scaled down to what the screen shows of it.
+        const std::optional<QImage> picture = slideshow::readPicture(picturePath, screen);
+        if (!picture || picture->isNull())
+            return result;
+        result.canvas = slideshow::fitPicture(*picture, screen);
+        result.preview = previewPicture(*picture, previewBox);
+    }
     if (!bmpPath.isEmpty()) {
         if (!common::writeFileAtomically(bmpPath, encodeBmp24(result.canvas), nullptr, common::WriteFlag::NoSync))
             return result;

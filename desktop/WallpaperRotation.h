@@ -38,12 +38,17 @@ bool isComposedWallpaper(const QString &path, const QString &dataFolder);
 // The preview: the picture fitted to the box's height, centred across it, on black.
 QImage previewPicture(const QImage &picture, QSize box);
 
-// A 24-bit bitmap file (bottom-up rows, blue green red, each padded to 4 bytes).
-QByteArray encodeBmp24(const QImage &image);
+// A 24-bit bitmap file (bottom-up rows, blue green red, each padded to 4 bytes). The rows are
+// converted in `threads` bands at once; 0 chooses one band per processor core (at most 4) for a
+// picture of a megapixel or more, else one. The bytes are the same for any number of bands.
+QByteArray encodeBmp24(const QImage &image, int threads = 0);
 
 // One change composed away from the user-interface thread: the picture decoded, fitted to the
 // screen and the preview box, and (when bmpPath is not empty) the screen picture written there
-// atomically as a bitmap.
+// atomically as a bitmap. A picture larger than the screen shows it, in a format whose codec
+// decodes parts reduced (JPEG), is decoded only down to the last row the screen shows, scaled
+// once straight to its place on the screen, while a second thread decodes it again reduced for
+// the preview. Anything else is decoded once, scaled down to what the screen shows of it.
 struct ComposedWallpaper {
     bool ok = false;
     QImage preview;

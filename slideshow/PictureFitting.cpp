@@ -44,13 +44,28 @@ QSize naturalSizeOf(const QImage &picture)
     return picture.size();
 }
 
+namespace {
+
+    // Opens a reader under the bounds every decode here keeps: the stated size must be valid and
+    // at most kMaxPicturePixels, and no decode may allocate more than such a picture needs.
+    // Returns the natural size, or an empty size when the picture is refused.
+    QSize openBounded(QImageReader &reader)
+    {
+        reader.setAutoTransform(false);
+        reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (qint64(1024) * 1024)) + 1);
+        const QSize size = reader.size();
+        if (!size.isValid() || size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels)
+            return {};
+        return size;
+    }
+
+}
+
 std::optional<QImage> readPicture(const QString &path, QSize target)
 {
     QImageReader reader(path);
-    reader.setAutoTransform(false);
-    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (qint64(1024) * 1024)) + 1);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels)
+    const QSize size = openBounded(reader);
+    if (size.isEmpty())
         return std::nullopt;
     const QSize decoded = decodeSizeFor(size, target);
     if (decoded != size)
@@ -61,6 +76,74 @@ std::optional<QImage> readPicture(const QString &path, QSize target)
     if (image.size() != size)
         image.setText(kNaturalSizeKey, QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
     return image;
+}
+
+std::optional<PictureFile> inspectPicture(const QString &path)
+{
+    QImageReader reader(path);
+    const QSize size = openBounded(reader);
+    if (size.isEmpty())
+        return std::nullopt;
+    return PictureFile { size,
+        reader.supportsOption(QImageIOHandler::ClipRect) && reader.supportsOption(QImageIOHandler::ScaledSize) };
+}
+
+std::optional<QImage> readPicturePart(const QString &path, QRect part, QSize size)
+{
+    QImageReader reader(path);
+    const QSize natural = openBounded(reader);
+    if (natural.isEmpty() || size.isEmpty())
+        return std::nullopt;
+    part &= QRect(QPoint(0, 0), natural);
+    if (part.isEmpty())
+        return std::nullopt;
+    if (part != QRect(QPoint(0, 0), natural))
+        reader.setClipRect(part);
+    if (size != part.size())
+        reader.setScaledSize(size);
+    QImage image = reader.read();
+    if (image.isNull())
+        return std::nullopt;
+    return image;
+}
+
+QList<FittedPart> fittingLayout(QSize natural, QSize target)
+{
+    QList<FittedPart> parts;
+    if (natural.isEmpty() || target.isEmpty())
+        return parts;
+    const auto wp = static_cast<float>(natural.width());
+    const auto hp = static_cast<float>(natural.height());
+    const auto wt = static_cast<float>(target.width());
+    const auto ht = static_cast<float>(target.height());
+    const auto add = [&](float x, float y, float w, float h, float sx, float sy, float sw, float sh) {
+        // As a painter does: the share of the source past the picture is cut with its target.
+        if (sx + sw > wp) {
+            w -= w * (sx + sw - wp) / sw;
+            sw = wp - sx;
+        }
+        if (sy + sh > hp) {
+            h -= h * (sy + sh - hp) / sh;
+            sh = hp - sy;
+        }
+        parts.append({ QRectF(x, y, w, h), QRectF(sx, sy, sw, sh) });
+    };
+    if (hp / wp > 1.5f) {
+        const float sourceHeight = wp * ht * 2 / wt;
+        add(0, 0, wt / 2, ht, 0, 0, wp, sourceHeight);
+        add(wt / 2, 0, wt / 2, ht, 0, 0, wp, sourceHeight);
+    } else if (wt * 0.8f >= wp && hp <= ht) {
+        add((wt - wp) / 2, (ht - hp) / 2, wp, hp, 0, 0, wp, hp);
+    } else if (wt * 0.8f >= wp) {
+        add((wt - wp) / 2, 0, wp, ht, 0, 0, wp, ht);
+    } else {
+        const float s = wp / wt;
+        if (hp / s <= ht)
+            add(0, (ht - hp / s) / 2, wt, hp / s, 0, 0, wp, hp);
+        else
+            add(0, 0, wt, ht, 0, 0, wp, ht * s);
+    }
+    return parts;
 }
 
 QImage fitPicture(const QImage &picture, QSize target)
@@ -76,27 +159,9 @@ QImage fitPicture(const QImage &picture, QSize target)
     const QSize natural = naturalSizeOf(picture);
     const double kx = double(picture.width()) / natural.width();
     const double ky = double(picture.height()) / natural.height();
-    const auto draw = [&](float x, float y, float w, float h, float sx, float sy, float sw, float sh) {
-        painter.drawImage(QRectF(x, y, w, h), picture, QRectF(sx * kx, sy * ky, sw * kx, sh * ky));
-    };
-    const auto wp = static_cast<float>(natural.width());
-    const auto hp = static_cast<float>(natural.height());
-    const auto wt = static_cast<float>(target.width());
-    const auto ht = static_cast<float>(target.height());
-    if (hp / wp > 1.5f) {
-        const float sourceHeight = wp * ht * 2 / wt;
-        draw(0, 0, wt / 2, ht, 0, 0, wp, sourceHeight);
-        draw(wt / 2, 0, wt / 2, ht, 0, 0, wp, sourceHeight);
-    } else if (wt * 0.8f >= wp && hp <= ht) {
-        draw((wt - wp) / 2, (ht - hp) / 2, wp, hp, 0, 0, wp, hp);
-    } else if (wt * 0.8f >= wp) {
-        draw((wt - wp) / 2, 0, wp, ht, 0, 0, wp, ht);
-    } else {
-        const float s = wp / wt;
-        if (hp / s <= ht)
-            draw(0, (ht - hp / s) / 2, wt, hp / s, 0, 0, wp, hp);
-        else
-            draw(0, 0, wt, ht, 0, 0, wp, ht * s);
+    for (const FittedPart &part : fittingLayout(natural, target)) {
+        const QRectF &s = part.source;
+        painter.drawImage(part.target, picture, QRectF(s.x() * kx, s.y() * ky, s.width() * kx, s.height() * ky));
     }
     return canvas;
 }

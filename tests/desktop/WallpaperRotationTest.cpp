@@ -7,7 +7,9 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace desktop {
 
@@ -28,6 +30,18 @@ namespace {
             };
         }
     };
+
+    // The mean difference of the channels over two pictures of one size, 0..255.
+    double meanDifference(const QImage &a, const QImage &b)
+    {
+        double sum = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            }
+        return sum / (3.0 * a.width() * a.height());
+    }
 
     QStringList pictures(int count)
     {
@@ -209,30 +223,42 @@ TEST(ComposeWallpaper, PicturesLargerThanTheScreenShowAsWhenDecodedWhole)
     struct Case {
         QSize picture;
         QSize screen;
+        const char *format = "JPEG";
+        bool grey = false;
     };
     const Case cases[] = {
         { { 3000, 2000 }, { 800, 600 } }, // fitted to the width
         { { 1200, 3000 }, { 800, 600 } }, // tall: twice side by side
         { { 4000, 1000 }, { 640, 480 } }, // wide and low
         { { 700, 500 }, { 800, 600 } }, // smaller than the screen: decoded whole anyway
+        { { 1200, 3000 }, { 801, 601 } }, // tall on an odd width: the halves differ by a column
+        { { 1000, 2400 }, { 600, 1000 } }, // tall on a portrait screen: the whole height, cut short
+        { { 4000, 1000 }, { 641, 481 } }, // bands at fractions of a pixel
+        { { 1200, 1000 }, { 800, 600 } }, // higher than the screen: its top part fills it
+        { { 3000, 2000 }, { 800, 600 }, "JPEG", true }, // grey pictures decode to one channel
+        { { 3000, 2000 }, { 800, 600 }, "PNG" }, // a codec that decodes whole pictures only
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.picture.width() << "x" << c.picture.height());
-        const QString path =
-            dir.filePath(QStringLiteral("photo-%1x%2.jpg").arg(c.picture.width()).arg(c.picture.height()));
-        ASSERT_TRUE(photo(c.picture.width(), c.picture.height()).save(path, "JPEG", 92));
+        SCOPED_TRACE(testing::Message() << c.picture.width() << "x" << c.picture.height() << " on " << c.screen.width()
+                                        << "x" << c.screen.height() << " " << c.format << (c.grey ? " grey" : ""));
+        const QString path = dir.filePath(QStringLiteral("photo-%1x%2-%3.%4")
+                                              .arg(c.picture.width())
+                                              .arg(c.picture.height())
+                                              .arg(int(c.grey))
+                                              .arg(QString::fromLatin1(c.format).toLower()));
+        const QImage picture = photo(c.picture.width(), c.picture.height());
+        ASSERT_TRUE((c.grey ? picture.convertToFormat(QImage::Format_Grayscale8) : picture).save(path, c.format, 92));
         const ComposedWallpaper result = composeWallpaper(path, c.screen, QSize(60, 40), QString());
         ASSERT_TRUE(result.ok);
-        const QImage whole = slideshow::fitPicture(*slideshow::readPicture(path), c.screen);
+        const std::optional<QImage> decoded = slideshow::readPicture(path);
+        ASSERT_TRUE(decoded);
+        const QImage whole = slideshow::fitPicture(*decoded, c.screen);
         ASSERT_EQ(result.canvas.size(), whole.size());
-        double difference = 0;
-        for (int y = 0; y < whole.height(); ++y)
-            for (int x = 0; x < whole.width(); ++x) {
-                const QRgb a = result.canvas.pixel(x, y), b = whole.pixel(x, y);
-                difference +=
-                    std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
-            }
-        EXPECT_LT(difference / (3.0 * whole.width() * whole.height()), 3.0);
+        EXPECT_LT(meanDifference(result.canvas, whole), 3.0);
+        // The preview shows the whole picture, decoded again reduced on the way.
+        const QImage preview = previewPicture(*decoded, QSize(60, 40));
+        ASSERT_EQ(result.preview.size(), preview.size());
+        EXPECT_LT(meanDifference(result.preview, preview), 6.0);
     }
 }
 
@@ -280,6 +306,35 @@ TEST(EncodeBmp24, RowsArePaddedBottomUpAndReadBack)
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < width; ++x)
                 EXPECT_EQ(read.pixel(x, y) & 0xffffff, picture.pixel(x, y) & 0xffffff) << width << ' ' << x << ',' << y;
+    }
+}
+
+TEST(EncodeBmp24, AnyNumberOfBandsGivesTheSameBytes)
+{
+    // Odd sizes, fewer rows than bands, and widths that leave a partial group of four pixels.
+    const QSize sizes[] = { { 1, 1 }, { 3, 2 }, { 5, 7 }, { 7, 3 }, { 33, 5 }, { 4, 9 }, { 1366, 13 } };
+    for (const QSize size : sizes) {
+        QImage picture(size, QImage::Format_ARGB32);
+        quint32 seed = 7;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                picture.setPixel(x, y, seed);
+            }
+        const QByteArray single = encodeBmp24(picture, 1);
+        for (const int bands : { 2, 3, 4, 16 })
+            EXPECT_EQ(encodeBmp24(picture, bands), single) << size.width() << "x" << size.height() << " " << bands;
+        EXPECT_EQ(encodeBmp24(picture), single);
+        // The padding at the end of each row is zero.
+        const int rowBytes = (size.width() * 3 + 3) / 4 * 4;
+        for (int row = 0; row < size.height(); ++row)
+            for (int at = size.width() * 3; at < rowBytes; ++at)
+                EXPECT_EQ(single.at(54 + row * rowBytes + at), '\0') << row << " " << at;
+        const QImage read = QImage::fromData(single, "BMP");
+        ASSERT_EQ(read.size(), size);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                ASSERT_EQ(read.pixel(x, y) & 0xffffff, picture.pixel(x, y) & 0xffffff) << x << "," << y;
     }
 }
 

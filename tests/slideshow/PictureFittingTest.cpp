@@ -100,6 +100,8 @@ TEST(ReadPicture, RefusesBrokenFilesAndHugePictures)
     b.write(bmp);
     b.close();
     EXPECT_FALSE(readPicture(bomb).has_value());
+    EXPECT_FALSE(inspectPicture(bomb).has_value());
+    EXPECT_FALSE(readPicturePart(bomb, QRect(0, 0, 100, 100), QSize(10, 10)).has_value());
 }
 
 }
@@ -166,6 +168,81 @@ TEST(ReadPicture, ALargerPictureIsDecodedScaledAndDrawsTheSame)
         // Drawn on a larger target later (the window grew), it keeps the same layout.
         EXPECT_EQ(paintedArea(fitPicture(*scaled, c.target * 2)), paintedArea(fitPicture(*whole, c.target * 2)));
     }
+}
+
+TEST(FittingLayout, PartsOfTheFourRules)
+{
+    struct Case {
+        const char *name;
+        QSize picture;
+        QSize target;
+        QList<FittedPart> parts;
+    };
+    const Case cases[] = {
+        { "small picture centred", { 100, 50 }, { 800, 600 }, { { { 350, 275, 100, 50 }, { 0, 0, 100, 50 } } } },
+        { "narrow and tall: top part", { 600, 800 }, { 800, 600 }, { { { 100, 0, 600, 600 }, { 0, 0, 600, 600 } } } },
+        { "fitted to the width", { 1000, 250 }, { 800, 600 }, { { { 0, 200, 800, 200 }, { 0, 0, 1000, 250 } } } },
+        { "fills from the top", { 1000, 900 }, { 800, 600 }, { { { 0, 0, 800, 600 }, { 0, 0, 1000, 750 } } } },
+        { "tall twice",
+            { 200, 400 },
+            { 800, 600 },
+            { { { 0, 0, 400, 600 }, { 0, 0, 200, 300 } }, { { 400, 0, 400, 600 }, { 0, 0, 200, 300 } } } },
+        // The top part asked for is twice as high as the picture: it is cut, and so is its target.
+        { "tall on a high target, cut",
+            { 100, 200 },
+            { 200, 400 },
+            { { { 0, 0, 100, 200 }, { 0, 0, 100, 200 } }, { { 100, 0, 100, 200 }, { 0, 0, 100, 200 } } } },
+        { "nothing on an empty target", { 100, 200 }, { 0, 400 }, {} },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QList<FittedPart> parts = fittingLayout(c.picture, c.target);
+        ASSERT_EQ(parts.size(), c.parts.size());
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            EXPECT_EQ(parts[i].target, c.parts[i].target) << i;
+            EXPECT_EQ(parts[i].source, c.parts[i].source) << i;
+        }
+    }
+}
+
+TEST(ReadPicturePart, APartScaledMatchesThatPartOfTheWholePicture)
+{
+    QTemporaryDir dir;
+    struct Case {
+        const char *format;
+        QRect part;
+        QSize size;
+    };
+    const Case cases[] = {
+        { "jpg", { 0, 0, 1600, 900 }, { 800, 450 } }, // the top part, halved
+        { "jpg", { 0, 0, 1600, 1200 }, { 200, 150 } }, // the whole picture, an eighth
+        { "jpg", { 0, 0, 1600, 700 }, { 1600, 700 } }, // the top part at its own size
+        { "jpg", { 0, 0, 1600, 1201 }, { 200, 150 } }, // a part reaching past the picture is cut
+        { "png", { 0, 0, 1600, 900 }, { 800, 450 } }, // decoded whole, then cut and scaled
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.format << " " << c.part.height() << " -> " << c.size.width());
+        const QString path = dir.filePath(QStringLiteral("p.%1").arg(QLatin1String(c.format)));
+        ASSERT_TRUE(gradient(1600, 1200).save(path, nullptr, 95));
+        const std::optional<PictureFile> file = inspectPicture(path);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->natural, QSize(1600, 1200));
+        EXPECT_EQ(file->decodesPartsScaled, QLatin1String(c.format) == QLatin1String("jpg"));
+        const std::optional<QImage> part = readPicturePart(path, c.part, c.size);
+        ASSERT_TRUE(part);
+        ASSERT_EQ(part->size(), c.size);
+        const QImage expected = readPicture(path)
+                                    ->copy(c.part & QRect(0, 0, 1600, 1200))
+                                    .scaled(c.size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_LT(meanDifference(part->convertToFormat(QImage::Format_RGB32), expected), 3.0);
+    }
+
+    // The bounds of every decode: nothing past the picture, no file, no empty size.
+    const QString path = dir.filePath(QStringLiteral("p.jpg"));
+    EXPECT_FALSE(readPicturePart(path, QRect(2000, 0, 10, 10), QSize(10, 10)));
+    EXPECT_FALSE(readPicturePart(path, QRect(0, 0, 10, 10), QSize()));
+    EXPECT_FALSE(readPicturePart(dir.filePath(QStringLiteral("missing.jpg")), QRect(0, 0, 10, 10), QSize(10, 10)));
+    EXPECT_FALSE(inspectPicture(dir.filePath(QStringLiteral("missing.jpg"))));
 }
 
 }
