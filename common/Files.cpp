@@ -6,7 +6,6 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -99,8 +98,6 @@ namespace {
             // close reports late write errors on some file systems (NFS, quotas).
             if (::close(fd) != 0 && errno != EINTR)
                 return fail(error, errorText(errno));
-            if (flags.testFlag(WriteFlag::NoSync) && exchangeWith(target))
-                return true;
             if (::rename(m_path.constData(), target.constData()) != 0)
                 return failWithErrno(error, QStringLiteral("cannot replace %1").arg(QFile::decodeName(target)), errno);
             m_path.clear();
@@ -117,25 +114,6 @@ namespace {
         }
 
     private:
-        // Without the fsync, ext4 still writes the new bytes out before a rename over an existing
-        // file returns (its auto_da_alloc), which for a large file takes as long as the write.
-        // Exchanging the two names and removing the old file, now under the temporary name,
-        // replaces the file as atomically without that wait. False when nothing was exchanged:
-        // no file there yet, a file system without exchanges, or a folder (put back at once).
-        bool exchangeWith(const QByteArray &target)
-        {
-            if (::renameat2(AT_FDCWD, m_path.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) != 0)
-                return false;
-            struct stat st { };
-            if (::lstat(m_path.constData(), &st) != 0 || S_ISDIR(st.st_mode)) {
-                ::renameat2(AT_FDCWD, m_path.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE);
-                return false;
-            }
-            ::unlink(m_path.constData());
-            m_path.clear();
-            return true;
-        }
-
         int m_fd = -1;
         QByteArray m_path;
     };

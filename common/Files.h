@@ -8,8 +8,7 @@ namespace common {
 
 enum class WriteFlag {
     // Skip the fsync before the rename. For files that are cheap to make again (a generated page):
-    // every write is still checked, so a full disk is still reported and the old file kept. An
-    // existing file is swapped out rather than renamed over, so nothing waits for the disk at all.
+    // every write is still checked, so a full disk is still reported and the old file kept.
     NoSync = 0x1,
     // When the path is a symbolic link, replace the link itself instead of the file it names.
     // Used where nobody but the program should put anything, such as the private page folder.

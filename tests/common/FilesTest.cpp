@@ -85,58 +85,6 @@ TEST_F(FullDisk, AFailedReplaceKeepsTheOldBytesAndSaysWhy)
     }
 }
 
-TEST(AtomicWrite, ReplacingWithoutSyncIsAsAtomic)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("picture.bmp"));
-    const QString link = dir.filePath(QStringLiteral("link.bmp"));
-    ASSERT_TRUE(writeDirect(path, "old"));
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
-    ASSERT_TRUE(QFile::link(path, link));
-    struct Case {
-        const char *name;
-        QString target;
-        common::WriteFlags flags;
-        QString written; // where the bytes must be found afterwards
-    };
-    const Case cases[] = {
-        { "an existing file", path, common::WriteFlag::NoSync, path },
-        { "through a link", link, common::WriteFlag::NoSync, path },
-        { "a new file", dir.filePath(QStringLiteral("new.bmp")), common::WriteFlag::NoSync, {} },
-        { "the link itself",
-            link,
-            common::WriteFlag::NoSync | common::WriteFlag::ReplaceLinks,
-            dir.filePath(QStringLiteral("link.bmp")) },
-    };
-    int round = 0;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        // A reader that opened the old file keeps reading the old bytes.
-        QFile reader(c.target);
-        const bool existed = reader.exists();
-        ASSERT_TRUE(!existed || reader.open(QIODevice::ReadOnly));
-        const QByteArray before = existed ? readAll(c.target) : QByteArray();
-        const QByteArray bytes = QByteArray("new ") + QByteArray::number(++round);
-        QString error;
-        ASSERT_TRUE(common::writeFileAtomically(c.target, bytes, &error, c.flags)) << qPrintable(error);
-        EXPECT_EQ(readAll(c.written.isEmpty() ? c.target : c.written), bytes);
-        if (existed) {
-            EXPECT_EQ(reader.readAll(), before);
-        }
-    }
-    EXPECT_EQ(modeOf(path), mode_t(0640));
-    EXPECT_FALSE(QFileInfo(link).isSymLink());
-    // Nothing is left under a temporary name.
-    EXPECT_EQ(namesIn(dir.path()),
-        (QStringList { QStringLiteral("link.bmp"), QStringLiteral("new.bmp"), QStringLiteral("picture.bmp") }));
-
-    // A folder in the file's place is refused and stays.
-    const QString folder = dir.filePath(QStringLiteral("folder.bmp"));
-    ASSERT_TRUE(QDir().mkdir(folder));
-    EXPECT_FALSE(common::writeFileAtomically(folder, "x", nullptr, common::WriteFlag::NoSync));
-    EXPECT_TRUE(QFileInfo(folder).isDir());
-}
-
 TEST(AtomicWrite, DevicesAreRefusedAndNeverReplaced)
 {
     QTemporaryDir dir;
