@@ -97,6 +97,7 @@ public:
     }
     PictureSaver &saver() const { return *m_saver; }
     std::array<QLabel *, 9> Lab {};
+    // The selected-text bar and its two labels, made the first time a selection shows it.
     QFrame *PictMouse = nullptr;
     std::array<QLabel *, 2> LabCopy {};
     QComboBox *Cmb = nullptr;
@@ -166,6 +167,7 @@ protected:
 
 private:
     void createControls();
+    void createSelectionBar();
     void Form_Load(bool safeMode);
     void Form_Resize();
     void Form_QueryUnload();
