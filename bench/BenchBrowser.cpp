@@ -3,7 +3,10 @@
 //   30 tabs:   thirty tabs of the page, in time and in memory (proportional set size summed over
 //              the process and every process it started), against thirty web views on the same
 //              profile.
-// Each measurement runs in a fresh child process of this program, the two sides alternating.
+// Each measurement runs in a fresh child process of this program; the two sides alternate and the
+// side that starts a round alternates too. Each is timed at its last page's load-finished signal.
+// Printed: the median and the least of each side, the ratio of the medians, and how much CPU time
+// the main thread used until then (where the two sides' own work differs).
 #include "browser/frame/ui/Frmmain.h"
 #include "browser/page/ui/FormWeb.h"
 #include "common/Registry.h"
@@ -19,6 +22,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,10 +31,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -73,7 +79,17 @@ qint64 processTreePssKb()
     return total;
 }
 
+// CPU time the calling thread has used, in milliseconds.
+double threadCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 // Runs one measurement in this process: `side` is "frame" or "minimal", `what` "first" or "tabs".
+// Prints the milliseconds until the last wanted page reported its load finished, the memory of the
+// process tree (only for "tabs", else 0) and the CPU milliseconds of the main thread until then.
 int measure(int argc, char **argv, const QString &what, const QString &side, const QString &page)
 {
     QApplication app(argc, argv);
@@ -89,29 +105,39 @@ int measure(int argc, char **argv, const QString &what, const QString &side, con
     settings.save(common::keys::kSetup, common::keys::kHomepage, page);
     sys::MessagePump pump;
 
-    const int wanted = what == QLatin1String("first") ? 1 : kTabs;
+    const bool tabs = what == QLatin1String("tabs");
+    const int wanted = tabs ? kTabs : 1;
     int loadedPages = 0;
     QElapsedTimer clock;
-    auto pageLoaded = [&loadedPages, wanted, &app] {
-        if (++loadedPages == wanted)
-            app.quit();
+    double ms = -1;
+    double cpuMs = -1;
+    double cpuStart = 0;
+    // A loop of its own: the application's quit would close the windows before the memory is read.
+    QEventLoop loop;
+    auto pageLoaded = [&] {
+        if (++loadedPages != wanted)
+            return;
+        ms = double(clock.nsecsElapsed()) / 1e6;
+        cpuMs = threadCpuMs() - cpuStart;
+        loop.quit();
     };
     std::vector<std::unique_ptr<QWebEngineView>> views;
     std::unique_ptr<browser::frame::Frmmain> frame;
+    cpuStart = threadCpuMs();
     clock.start();
     if (side == QLatin1String("frame")) {
         frame = std::make_unique<browser::frame::Frmmain>(services, values, pump);
         frame->setAttribute(Qt::WA_DeleteOnClose, false);
-        QObject::connect(frame->activePage()->page(), &QWebEnginePage::loadFinished, &app, pageLoaded);
+        QObject::connect(frame->activePage()->page(), &QWebEnginePage::loadFinished, &loop, pageLoaded);
         for (int i = 1; i < wanted; ++i) {
             browser::page::FormWeb *tab = frame->LoadNewForm(page);
-            QObject::connect(tab->page(), &QWebEnginePage::loadFinished, &app, pageLoaded);
+            QObject::connect(tab->page(), &QWebEnginePage::loadFinished, &loop, pageLoaded);
         }
     } else {
         for (int i = 0; i < wanted; ++i) {
             auto view = std::make_unique<QWebEngineView>();
             view->setPage(new QWebEnginePage(profile.engineProfile(), view.get()));
-            QObject::connect(view->page(), &QWebEnginePage::loadFinished, &app, pageLoaded);
+            QObject::connect(view->page(), &QWebEnginePage::loadFinished, &loop, pageLoaded);
             view->resize(1040, 700);
             view->load(QUrl(page));
             view->show();
@@ -119,12 +145,15 @@ int measure(int argc, char **argv, const QString &what, const QString &side, con
         }
     }
     QTimer::singleShot(120000, &app, [] { std::_Exit(2); });
-    app.exec();
-    const double ms = double(clock.nsecsElapsed()) / 1e6;
-    // Let the page processes settle before their memory is read.
-    QTimer::singleShot(1500, &app, &QCoreApplication::quit);
-    app.exec();
-    std::printf("%.1f %lld\n", ms, processTreePssKb());
+    loop.exec();
+    qint64 kb = 0;
+    if (tabs) {
+        // Let the page processes settle before their memory is read, every tab still open.
+        QTimer::singleShot(1500, &loop, &QEventLoop::quit);
+        loop.exec();
+        kb = processTreePssKb();
+    }
+    std::printf("%.1f %lld %.1f\n", ms, kb, cpuMs);
     std::fflush(stdout);
     if (frame)
         frame->close();
@@ -136,6 +165,7 @@ int measure(int argc, char **argv, const QString &what, const QString &side, con
 struct Sample {
     double ms = -1;
     double kb = -1;
+    double cpuMs = -1;
 };
 
 Sample runChild(const QString &self, const QString &what, const QString &side, const QString &page)
@@ -146,27 +176,80 @@ Sample runChild(const QString &self, const QString &what, const QString &side, c
     if (!child.waitForFinished(180000) || child.exitCode() != 0)
         return {};
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split('\n').last().split(' ');
-    return { fields.value(0).toDouble(), fields.value(1).toDouble() };
+    if (fields.size() != 3)
+        return {};
+    return { fields[0].toDouble(), fields[1].toDouble(), fields[2].toDouble() };
 }
 
-double median(std::vector<double> values)
+// The values of one quantity over the rounds of one side; failed runs are left out.
+struct Series {
+    std::vector<double> values;
+    int failed = 0;
+
+    void add(double value)
+    {
+        if (value >= 0)
+            values.push_back(value);
+        else
+            ++failed;
+    }
+    double median() const
+    {
+        if (values.empty())
+            return -1;
+        std::vector<double> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        const size_t n = sorted.size();
+        return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    }
+    double min() const { return values.empty() ? -1 : *std::min_element(values.begin(), values.end()); }
+};
+
+struct Sides {
+    Series ms, kb, cpuMs;
+};
+
+// Runs `rounds` rounds of one measurement, each a child of each side; the side that starts a round
+// alternates, so a slow spell of the machine falls on both alike.
+std::pair<Sides, Sides> runRounds(const QString &self, const QString &what, const QString &page, int rounds)
 {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
+    Sides frame, minimal;
+    const auto run = [&](bool frameSide) {
+        const Sample s = runChild(self, what, frameSide ? QStringLiteral("frame") : QStringLiteral("minimal"), page);
+        Sides &sides = frameSide ? frame : minimal;
+        sides.ms.add(s.ms);
+        sides.kb.add(s.kb >= 0 ? s.kb / 1024 : -1);
+        sides.cpuMs.add(s.cpuMs);
+    };
+    for (int round = 0; round < rounds; ++round) {
+        run(round % 2 == 0);
+        run(round % 2 != 0);
+    }
+    return { frame, minimal };
 }
 
-void report(const char *name, double value, double floor, const char *unit, double aim)
+void report(const char *name, const Series &value, const Series &floor, const char *unit, double aim)
 {
-    const double ratio = floor > 0 ? value / floor : 0;
-    std::printf("%-28s %10.1f %s   floor %10.1f %s   ratio %.2f (aim <= %.1f)%s\n",
+    const double ratio = floor.median() > 0 ? value.median() / floor.median() : 0;
+    std::printf("%-24s median %8.1f %s (min %8.1f)   floor median %8.1f %s (min %8.1f)   "
+                "ratio of medians %.2f (aim <= %.1f)%s\n",
         name,
-        value,
+        value.median(),
         unit,
-        floor,
+        value.min(),
+        floor.median(),
         unit,
+        floor.min(),
         ratio,
         aim,
         ratio > aim ? "  ABOVE AIM" : "");
+    if (value.failed || floor.failed)
+        std::printf("%-24s failed runs: %d, floor %d\n", "", value.failed, floor.failed);
+}
+
+void reportCpu(const char *name, const Series &value, const Series &floor)
+{
+    std::printf("%-24s main thread CPU median %6.1f ms, floor %6.1f ms\n", name, value.median(), floor.median());
 }
 
 }
@@ -197,25 +280,21 @@ int main(int argc, char **argv)
     }
     const QString page = QUrl::fromLocalFile(pagePath).toString();
     const QString self = QString::fromLocal8Bit(argv[0]);
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    // Rounds of the first-tab measurement, then of the 30 tabs (which take longer each).
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    const int tabRounds = argc > 2 ? std::max(1, atoi(argv[2])) : 5;
 
-    std::vector<double> firstFrame, firstMinimal, tabsFrame, tabsMinimal, memFrame, memMinimal;
     // One warm-up of each, so both start from a filled page cache.
     runChild(self, QStringLiteral("first"), QStringLiteral("frame"), page);
     runChild(self, QStringLiteral("first"), QStringLiteral("minimal"), page);
-    for (int round = 0; round < rounds; ++round) {
-        firstFrame.push_back(runChild(self, QStringLiteral("first"), QStringLiteral("frame"), page).ms);
-        firstMinimal.push_back(runChild(self, QStringLiteral("first"), QStringLiteral("minimal"), page).ms);
-        const Sample frame = runChild(self, QStringLiteral("tabs"), QStringLiteral("frame"), page);
-        const Sample minimal = runChild(self, QStringLiteral("tabs"), QStringLiteral("minimal"), page);
-        tabsFrame.push_back(frame.ms);
-        memFrame.push_back(frame.kb);
-        tabsMinimal.push_back(minimal.ms);
-        memMinimal.push_back(minimal.kb);
-    }
-    std::printf("browser benchmarks, median of %d rounds\n", rounds);
-    report("frame, first tab loaded", median(firstFrame), median(firstMinimal), "ms", 1.3);
-    report("30 tabs, time", median(tabsFrame), median(tabsMinimal), "ms", 1.2);
-    report("30 tabs, memory (PSS)", median(memFrame) / 1024, median(memMinimal) / 1024, "MB", 1.2);
+    const auto [firstFrame, firstMinimal] = runRounds(self, QStringLiteral("first"), page, rounds);
+    const auto [tabsFrame, tabsMinimal] = runRounds(self, QStringLiteral("tabs"), page, tabRounds);
+    std::printf(
+        "browser benchmarks: %d rounds of the first tab, %d of 30 tabs, the sides alternating\n", rounds, tabRounds);
+    report("frame, first tab loaded", firstFrame.ms, firstMinimal.ms, "ms", 1.3);
+    reportCpu("", firstFrame.cpuMs, firstMinimal.cpuMs);
+    report("30 tabs, time", tabsFrame.ms, tabsMinimal.ms, "ms", 1.2);
+    reportCpu("", tabsFrame.cpuMs, tabsMinimal.cpuMs);
+    report("30 tabs, memory (PSS)", tabsFrame.kb, tabsMinimal.kb, "MB", 1.2);
     return 0;
 }

@@ -168,10 +168,8 @@ Frmmain::Frmmain(
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kBlankFrameCaption);
-    setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
     createControls();
     createToolbar();
-    createMenus();
     resize(px(kDesignWidth), px(kDesignHeight));
     Form_Load();
 }
@@ -204,7 +202,6 @@ void Frmmain::createControls()
     TextUrl->setObjectName(QStringLiteral("TextUrl"));
     TextUrl->setEditable(true);
     TextUrl->setInsertPolicy(QComboBox::NoInsert);
-    TextUrl->setMaxVisibleItems(qMax(1, FrameLayout::kAddressDropDownPixels / qMax(1, fontMetrics().height() + 4)));
     Label1->setBuddy(TextUrl);
     connect(TextUrl, &QComboBox::editTextChanged, this, [this](const QString &text) {
         const QString shown = addressBoxText(text);
@@ -221,8 +218,6 @@ void Frmmain::createControls()
     CombSearch->setObjectName(QStringLiteral("CombSearch"));
     CombSearch->setEditable(true);
     CombSearch->setInsertPolicy(QComboBox::NoInsert);
-    CombSearch->addItems(m_searchWords.words());
-    CombSearch->setEditText(kInitialSearchWord);
     CombSearch->lineEdit()->installEventFilter(this);
 
     LabAdd = new QLabel(QStringLiteral("+"), Pict);
@@ -303,7 +298,7 @@ void Frmmain::createToolbar()
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
             CmdSearch = button;
         } else {
-            button->setIcon(style()->standardIcon(spec.icon));
+            m_buttonIcons.emplace_back(button, spec.icon);
             button->setIconSize(QSize(px(kButtonSize) - 8, px(kButtonSize) - 8));
             button->setGeometry(px(left), px(kButtonTop), px(kButtonSize), px(kButtonSize));
             left += kButtonStep;
@@ -444,6 +439,18 @@ void Frmmain::createMenus()
     connectPageCommands();
 }
 
+void Frmmain::finishFrame()
+{
+    CombSearch->addItems(m_searchWords.words());
+    CombSearch->setEditText(kInitialSearchWord);
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    for (const auto &[button, icon] : m_buttonIcons)
+        button->setIcon(style()->standardIcon(icon));
+    m_buttonIcons.clear();
+    TextUrl->setMaxVisibleItems(qMax(1, FrameLayout::kAddressDropDownPixels / qMax(1, fontMetrics().height() + 4)));
+    createMenus();
+}
+
 QAction *Frmmain::menuAction(const QString &menuTitle, const QString &text) const
 {
     const QMenu *menu = m_menus.value(menuTitle);
@@ -478,6 +485,9 @@ void Frmmain::Form_Load()
     readFrameSettings(m_services.settings, m_values.browser);
     show();
     LoadNewForm(m_values.browser.StartPage);
+    // Nothing is drawn before the event loop runs: the rest of the frame is made while the page's
+    // process starts.
+    finishFrame();
     m_closedPages.restore();
     rebuildClosedMenu();
     Timer1->start();

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QStyle>
 
 #include <array>
 #include <functional>
@@ -203,6 +204,10 @@ private:
     void createControls();
     void createToolbar();
     void createMenus();
+    // The parts of the frame the first page's load does not wait for: the search words, the
+    // icons, the address box's drop-down height and the menus. Made right after the first page
+    // has started loading, before the frame is first drawn.
+    void finishFrame();
     void createFavoritesList(QMenu *menu);
     void Form_Load();
     void Form_Resize();
@@ -242,6 +247,7 @@ private:
     std::array<QAction *, 2> m_slowScrollItems {};
     QHash<QString, QMenu *> m_menus;
     QHash<QString, QToolButton *> m_buttons;
+    std::vector<std::pair<QToolButton *, QStyle::StandardPixmap>> m_buttonIcons;
     FindBar *m_findBar = nullptr;
     QString m_statusText;
     int m_scrollPending = 0;

@@ -217,24 +217,6 @@ void FormWeb::createControls()
     Lab[8]->setAutoFillBackground(true);
     Lab[8]->setCursor(Qt::PointingHandCursor);
 
-    PictMouse = new QFrame(this);
-    PictMouse->setObjectName(QStringLiteral("PictMouse"));
-    PictMouse->setFrameShape(QFrame::Box);
-    PictMouse->setAutoFillBackground(true);
-    auto *barLayout = new QHBoxLayout(PictMouse);
-    barLayout->setContentsMargins(4, 1, 4, 1);
-    const QString copyTexts[2] = { QStringLiteral("搜索  |"), QStringLiteral("复制") };
-    for (int i = 0; i < 2; ++i) {
-        auto *label = new QLabel(copyTexts[i], PictMouse);
-        label->setObjectName(QStringLiteral("LabCopy%1").arg(i));
-        label->setCursor(Qt::PointingHandCursor);
-        label->installEventFilter(this);
-        barLayout->addWidget(label);
-        LabCopy[size_t(i)] = label;
-    }
-    PictMouse->adjustSize();
-    PictMouse->move(px(kBarHiddenLeft), 0);
-
     Cmb = new QComboBox(this);
     Cmb->setObjectName(QStringLiteral("Cmb"));
     Cmb->setGeometry(px(kCmbLeft), 0, px(1470), px(300));
@@ -573,12 +555,37 @@ void FormWeb::takePicture(const PageImage &image, const QString &file, std::func
     });
 }
 
+void FormWeb::createSelectionBar()
+{
+    if (PictMouse)
+        return;
+    PictMouse = new QFrame(this);
+    PictMouse->setObjectName(QStringLiteral("PictMouse"));
+    PictMouse->setFrameShape(QFrame::Box);
+    PictMouse->setAutoFillBackground(true);
+    auto *barLayout = new QHBoxLayout(PictMouse);
+    barLayout->setContentsMargins(4, 1, 4, 1);
+    const QString copyTexts[2] = { QStringLiteral("搜索  |"), QStringLiteral("复制") };
+    for (int i = 0; i < 2; ++i) {
+        auto *label = new QLabel(copyTexts[i], PictMouse);
+        label->setObjectName(QStringLiteral("LabCopy%1").arg(i));
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+        barLayout->addWidget(label);
+        LabCopy[size_t(i)] = label;
+    }
+    PictMouse->adjustSize();
+    PictMouse->move(px(kBarHiddenLeft), 0);
+    PictMouse->show();
+}
+
 void FormWeb::zhan(QPoint cursor)
 {
     SelectedText = m_page->selectedText();
     m_host.selectionTaken(SelectedText);
     if (SelectedText.isEmpty())
         return;
+    createSelectionBar();
     // The bar stands just below the cursor, a little to its left.
     PictMouse->move(mapFromGlobal(cursor) + QPoint(-px(500), 12));
     PictMouse->raise();
@@ -586,7 +593,8 @@ void FormWeb::zhan(QPoint cursor)
 
 void FormWeb::hideSelectionBar()
 {
-    PictMouse->move(px(kBarHiddenLeft), PictMouse->y());
+    if (PictMouse)
+        PictMouse->move(px(kBarHiddenLeft), PictMouse->y());
 }
 
 void FormWeb::LabCopy_Click(int index)

@@ -98,6 +98,7 @@ public:
     }
     PictureSaver &saver() const { return *m_saver; }
     std::array<QLabel *, 9> Lab {};
+    // The selected-text bar and its two labels, made the first time a selection shows it.
     QFrame *PictMouse = nullptr;
     std::array<QLabel *, 2> LabCopy {};
     QComboBox *Cmb = nullptr;
@@ -167,6 +168,7 @@ protected:
 
 private:
     void createControls();
+    void createSelectionBar();
     void Form_Load(bool safeMode);
     void Form_Resize();
     void Form_QueryUnload();

@@ -391,6 +391,9 @@ TEST_F(FrameWindow, SelectedTextGoesToTheBarNeverToTheClipboard)
                        "r.setEnd(document.querySelector('p').firstChild, 3); getSelection().removeAllRanges();"
                        "getSelection().addRange(r); true"));
     ASSERT_TRUE(waitFor([&] { return page->page()->hasSelection(); }));
+    // The bar is made by the first selection; hiding it before then does nothing.
+    EXPECT_EQ(page->PictMouse, nullptr);
+    page->hideSelectionBar();
     velmora::test::clearSimulatedDesktopEffects();
     page->zhan(page->mapToGlobal(QPoint(300, 300)));
     EXPECT_EQ(page->SelectedText, QStringLiteral("第一页"));
@@ -402,6 +405,31 @@ TEST_F(FrameWindow, SelectedTextGoesToTheBarNeverToTheClipboard)
     ASSERT_EQ(velmora::test::simulatedDesktopEffects().size(), 1);
     EXPECT_TRUE(velmora::test::simulatedDesktopEffects()[0].contains(QStringLiteral("第一页")));
     EXPECT_LT(page->PictMouse->x(), 0);
+}
+
+// The frame makes part of itself after its first page has started loading: all of it is there
+// when the constructor returns, before anything is drawn.
+TEST_F(FrameWindow, IsWholeWhenItsConstructorReturns)
+{
+    Frmmain &f = open();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.windowIcon().isNull());
+    for (const browser::frame::ToolbarButton &button : browser::frame::toolbarButtons()) {
+        const QToolButton *control = f.toolbarButton(button.name);
+        ASSERT_NE(control, nullptr) << button.name.toStdString();
+        // The two text buttons carry no icon, every other one has its picture.
+        const bool textButton = button.name == QLatin1String("CmdGo") || button.name == QLatin1String("CmdSearch");
+        EXPECT_EQ(control->icon().isNull(), textButton) << button.name.toStdString();
+        EXPECT_TRUE(control->isVisible()) << button.name.toStdString();
+    }
+    EXPECT_EQ(f.CombSearch->count(), f.searchWords().words().size());
+    EXPECT_EQ(f.CombSearch->currentText(), QStringLiteral("城市夜景"));
+    EXPECT_GT(f.TextUrl->maxVisibleItems(), 1);
+    EXPECT_EQ(f.menuBar()->actions().size(), int(browser::frame::frameMenus().size()) - 1);
+    EXPECT_NE(f.tabMenu(), nullptr);
+    // The first tab was opened before the menus were made; the closed-pages entries were made too.
+    EXPECT_EQ(f.tabs().TabCount(), 1);
+    EXPECT_NE(f.menu(QStringLiteral("历史(&L)"))->findChild<QAction *>(QStringLiteral("LiHistory(0)")), nullptr);
 }
 
 TEST_F(FrameWindow, MenusToolbarAndShortcutsFollowTheTables)

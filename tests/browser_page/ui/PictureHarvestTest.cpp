@@ -250,7 +250,8 @@ TEST_F(Harvest, ACloseDuringAPassIsDeferredThenCompletes)
     EXPECT_FALSE(s.values.SaveBusy);
     // Pictures that were on their way when the pass stopped leave no work files behind; what was
     // saved is whole.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return workFiles().isEmpty(); }, 5000)) << workFiles().join(' ').toStdString();
+    EXPECT_TRUE(velmora::test::waitUntil([&] { return workFiles().isEmpty(); }, 5000))
+        << workFiles().join(' ').toStdString();
     for (const QString &name : saved())
         EXPECT_EQ(savedSize(name), QSize(800, 600)) << name.toStdString();
 }
