@@ -248,7 +248,7 @@ QByteArray encodeBmp24(const QImage &image, int threads)
     put32(38, 2835); // 72 dots per inch
     put32(42, 2835);
     if (threads <= 0)
-        threads = qint64(width) * height >= 1024 * 1024 ? std::clamp(QThread::idealThreadCount(), 1, 4) : 1;
+        threads = qint64(width) * height >= qint64(1024) * 1024 ? std::clamp(QThread::idealThreadCount(), 1, 4) : 1;
     const qint64 padding = rowBytes - qint64(width) * 3;
     inBands(height, threads, [&](int first, int last) {
         for (int y = first; y < last; ++y) {
