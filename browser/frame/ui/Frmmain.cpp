@@ -29,6 +29,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDate>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,7 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -164,6 +166,10 @@ Frmmain::Frmmain(
     , m_pages(TabTable::kSlotCount)
     , m_labels(TabTable::kSlotCount, nullptr)
 {
+    // The first picture a process reads looks through every image format plugin first. Here that is
+    // the toolbar's icons, read while the first page loads on the main thread: the look is done on
+    // a pool thread meanwhile, and the icons find it done.
+    QThreadPool::globalInstance()->start([] { QImageReader::supportedImageFormats(); });
     setObjectName(QStringLiteral("Frmmain"));
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
