@@ -57,6 +57,8 @@ public:
     bool isClosing() const { return m_closing; }
 
     const TabTable &tabs() const { return m_tabs; }
+    // The table itself, so a test can fill its 5001 slots without as many page windows.
+    TabTable &tabTableForTest() { return m_tabs; }
     const FrameLayout &layoutTwips() const { return m_layout; }
     const ClosedPages &closedPages() const { return m_closedPages; }
     const SlowScroll &slowScroll() const { return m_slowScroll; }

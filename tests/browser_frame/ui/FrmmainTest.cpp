@@ -103,6 +103,28 @@ TEST_F(FrameWindow, BackgroundTabsKeepTheOpenerActive)
     EXPECT_EQ(f.windowTitle(), QStringLiteral(" Nimbrow "));
 }
 
+TEST_F(FrameWindow, AFullTableRefusesNewTabsWithAStatusLine)
+{
+    Frmmain &f = open();
+    ASSERT_TRUE(waitFor([&] { return loaded(0, QStringLiteral("Page One")); }));
+    FormWeb *first = f.activePage();
+    browser::frame::TabTable &table = f.tabTableForTest();
+    while (!table.isFull())
+        ASSERT_FALSE(table.openTab(false, true).refused);
+    ASSERT_EQ(table.TabCount(), browser::frame::TabTable::kSlotCount);
+    const int windows = int(f.findChildren<FormWeb *>().size());
+
+    EXPECT_EQ(f.LoadNewForm(server().url("/two")), nullptr);
+    EXPECT_EQ(f.statusText(), browser::frame::kTabTableFullMessage);
+    f.newBlankTab();
+    EXPECT_EQ(table.TabCount(), browser::frame::TabTable::kSlotCount);
+    EXPECT_EQ(int(f.findChildren<FormWeb *>().size()), windows);
+    EXPECT_EQ(f.activePage(), first);
+    // The frame goes on drawing and watching the mouse over a full table.
+    velmora::test::serveEvents(400);
+    EXPECT_EQ(f.statusText(), browser::frame::kTabTableFullMessage);
+}
+
 TEST_F(FrameWindow, ClosingTabsFollowsTheTable)
 {
     Frmmain &f = open();
