@@ -1,6 +1,7 @@
 #include "desktop/WallpaperRotation.h"
 
 #include "slideshow/PictureFitting.h"
+#include "tests/PictureDifference.h"
 
 #include <QFile>
 #include <QImage>
@@ -10,6 +11,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <optional>
+
+using velmora::test::meanDifference;
 
 namespace desktop {
 
@@ -30,18 +33,6 @@ namespace {
             };
         }
     };
-
-    // The mean difference of the channels over two pictures of one size, 0..255.
-    double meanDifference(const QImage &a, const QImage &b)
-    {
-        double sum = 0;
-        for (int y = 0; y < a.height(); ++y)
-            for (int x = 0; x < a.width(); ++x) {
-                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-            }
-        return sum / (3.0 * a.width() * a.height());
-    }
 
     QStringList pictures(int count)
     {

@@ -1,11 +1,15 @@
 #include "slideshow/PictureFitting.h"
 
+#include "tests/PictureDifference.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+
+using velmora::test::meanDifference;
 
 namespace slideshow {
 
@@ -116,18 +120,6 @@ namespace {
             for (int x = 0; x < w; ++x)
                 image.setPixel(x, y, qRgb(40 + x * 200 / w, 40 + y * 200 / h, (x / 64 + y / 64) % 2 ? 200 : 60));
         return image;
-    }
-
-    // The mean difference of the channels over the two pictures, 0..255.
-    double meanDifference(const QImage &a, const QImage &b)
-    {
-        double sum = 0;
-        for (int y = 0; y < a.height(); ++y)
-            for (int x = 0; x < a.width(); ++x) {
-                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-            }
-        return sum / (3.0 * a.width() * a.height());
     }
 
 }

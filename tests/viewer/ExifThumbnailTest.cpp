@@ -1,6 +1,7 @@
 #include "viewer/thumbs/ExifThumbnail.h"
 
 #include "TestPictures.h"
+#include "tests/PictureDifference.h"
 #include "viewer/thumbs/ScaledCopies.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 
@@ -9,6 +10,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+using velmora::test::meanDifference;
 
 namespace viewer::thumbs {
 namespace {
@@ -79,19 +82,6 @@ namespace {
     QByteArray photoWith(const QImage &picture, const QByteArray &exif)
     {
         return encoded(picture).insert(2, exif);
-    }
-
-    double meanDifference(const QImage &a, const QImage &b)
-    {
-        if (a.size() != b.size())
-            return 1e9;
-        double sum = 0;
-        for (int y = 0; y < a.height(); ++y)
-            for (int x = 0; x < a.width(); ++x) {
-                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
-            }
-        return sum / (3.0 * a.width() * a.height());
     }
 
     TEST(ExifThumbnail, OnlyAThumbnailWhollyInsideItsSegmentIsFound)
