@@ -58,23 +58,25 @@ std::optional<RequestQueue::Request> RequestQueue::takeNext()
     return request;
 }
 
-void RequestQueue::setAside(const Request &request)
+void RequestQueue::freeThread(const Request &request)
 {
-    if (m_setAside.contains(request.ticket))
-        return;
-    m_setAside.insert(request.ticket);
     m_running = std::max(0, m_running - 1);
     if (!request.inView)
         m_runningAway = std::max(0, m_runningAway - 1);
 }
 
+void RequestQueue::setAside(const Request &request)
+{
+    if (m_setAside.contains(request.ticket))
+        return;
+    m_setAside.insert(request.ticket);
+    freeThread(request);
+}
+
 void RequestQueue::finished(const Request &request)
 {
-    if (!m_setAside.remove(request.ticket)) {
-        m_running = std::max(0, m_running - 1);
-        if (!request.inView)
-            m_runningAway = std::max(0, m_runningAway - 1);
-    }
+    if (!m_setAside.remove(request.ticket))
+        freeThread(request);
     if (auto at = m_runningPaths.find(request.path); at != m_runningPaths.end() && --at.value() <= 0)
         m_runningPaths.erase(at);
 }

@@ -42,6 +42,8 @@ public:
     int running() const { return m_running; }
 
 private:
+    // The thread the request ran on is free again.
+    void freeThread(const Request &request);
     struct Waiting {
         quint64 ticket;
         QString path;
