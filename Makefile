@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config clang-format libcpp-httplib-dev \
 	qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-multimedia-dev qt6-image-formats-plugins \
-	libqt6webenginecore6-bin libjpeg-turbo-progs libgl-dev libcurl4-openssl-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev \
+	libqt6webenginecore6-bin libjpeg-turbo-progs libgl-dev libjpeg62-turbo-dev libcurl4-openssl-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev \
 	fonts-noto-cjk xvfb xauth
 # What `make fuzz` (libFuzzer comes with clang's runtime libraries) and `make tidy` need besides.
 FUZZ_PACKAGES := clang libclang-rt-14-dev

@@ -1,5 +1,6 @@
 #include "browser/page/PictureFiles.h"
 
+#include "browser/page/JpegDecoder.h"
 #include "viewer/JpegWriter.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 
@@ -113,6 +114,13 @@ QString workFileName(const QString &folder)
 
 QImage decodePictureBytes(const QByteArray &bytes)
 {
+    // A JPEG goes to libjpeg directly, into the rows the encoder takes as they are; other pictures,
+    // and the JPEGs it leaves aside, to the general reader.
+    JpegDecoded jpeg = decodeJpeg(bytes, viewer::thumbs::kMaxDecodedPixels);
+    if (jpeg.status == JpegDecoded::Status::Decoded)
+        return std::move(jpeg.picture);
+    if (jpeg.status != JpegDecoded::Status::NotJpeg && jpeg.status != JpegDecoded::Status::Passed)
+        return {};
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -1,14 +1,20 @@
 #include "browser/page/Harvester.h"
 
+#include "browser/page/JpegDecoder.h"
 #include "browser/page/PictureFiles.h"
 #include "browser/page/SearchSites.h"
 #include "common/PictureList.h"
+#include "tests/PictureDifference.h"
+#include "tests/viewer/TestPictures.h"
+#include "viewer/JpegWriter.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -296,4 +302,135 @@ TEST(PictureFiles, EncodesPictureBytesAsQuality80Jpeg)
     QByteArray huge("P6\n20000 20000\n255\n");
     huge.append(64, '\0');
     EXPECT_FALSE(encodePictureBytes(huge, dir.filePath(QStringLiteral("c.jpg"))));
+}
+
+namespace {
+
+// A picture with edges in every channel, so that the chroma upsampling and the transform show.
+QImage jpegDecoderPattern(int width, int height)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb((x * 9) & 0xFF, (y * 5 + x) & 0xFF, ((x / 3) ^ (y / 2)) * 16 & 0xFF));
+    return picture;
+}
+
+QByteArray jpegDecoderBytes(const QImage &picture, bool progressive = false, const char *format = "JPEG")
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(90);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(picture);
+    return bytes;
+}
+
+// The JPEG with its frame header stating another size.
+QByteArray jpegDecoderWithSize(QByteArray bytes, int width, int height)
+{
+    const qsizetype frame = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    if (frame < 0)
+        return {};
+    bytes[frame + 5] = char(height >> 8);
+    bytes[frame + 6] = char(height & 0xFF);
+    bytes[frame + 7] = char(width >> 8);
+    bytes[frame + 8] = char(width & 0xFF);
+    return bytes;
+}
+
+// The JPEG with an Exif block in front of its segments that states the orientation.
+QByteArray jpegDecoderTurned(const QByteArray &jpeg, int orientation)
+{
+    using viewer::pictures::bytes;
+    const QByteArray tiff = QByteArray("MM\0*\0\0\0\x08", 8) + bytes({ 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1 })
+        + bytes({ 0, orientation, 0, 0 }) + QByteArray(4, '\0');
+    return jpeg.left(2) + viewer::pictures::jpegSegment(0xE1, QByteArray("Exif\0\0", 6) + tiff) + jpeg.mid(2);
+}
+
+QImage jpegDecoderReference(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+}
+
+TEST(PictureFiles, JpegBytesAreDecodedDirectlyOrLeftToTheReader)
+{
+    using Status = JpegDecoded::Status;
+    QImage srgb = jpegDecoderPattern(97, 61);
+    srgb.setColorSpace(QColorSpace::SRgb);
+    srgb.setDotsPerMeterX(2835);
+    srgb.setDotsPerMeterY(5669);
+    const QByteArray colour = jpegDecoderBytes(srgb);
+    const QByteArray grey = jpegDecoderBytes(jpegDecoderPattern(40, 30).convertToFormat(QImage::Format_Grayscale8));
+    const QByteArray progressive = jpegDecoderBytes(jpegDecoderPattern(64, 48), true);
+    const QByteArray png = jpegDecoderBytes(jpegDecoderPattern(20, 10), false, "PNG");
+    QByteArray badPrecision = colour;
+    badPrecision[badPrecision.indexOf(QByteArray("\xFF\xC0", 2)) + 4] = char(12);
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        qint64 maxPixels;
+        Status status;
+        QSize size; // of decodePictureBytes' picture; invalid when there is none
+    };
+    const Case cases[] = {
+        { "colour, with profile and density", colour, 97 * 61, Status::Decoded, QSize(97, 61) },
+        { "grey", grey, 100'000'000, Status::Decoded, QSize(40, 30) },
+        { "progressive", progressive, 100'000'000, Status::Decoded, QSize(64, 48) },
+        { "one pixel over the budget", colour, 97 * 61 - 1, Status::TooLarge, QSize(97, 61) },
+        // The header says 60000 x 60000: ten gigabytes of rows that must never be asked for.
+        { "forged huge header", jpegDecoderWithSize(colour, 60000, 60000), 100'000'000, Status::TooLarge, {} },
+        { "without its end marker", colour.chopped(2), 100'000'000, Status::Decoded, QSize(97, 61) },
+        { "cut off", colour.left(colour.size() / 2), 100'000'000, Status::Corrupt, {} },
+        { "cut off in its header", colour.left(40), 100'000'000, Status::Corrupt, {} },
+        { "unsupported precision", badPrecision, 100'000'000, Status::Corrupt, {} },
+        { "turned by Exif", jpegDecoderTurned(colour, 6), 100'000'000, Status::Passed, QSize(61, 97) },
+        { "Exif orientation out of range", jpegDecoderTurned(colour, 9), 100'000'000, Status::Decoded, QSize(97, 61) },
+        { "PNG", png, 100'000'000, Status::NotJpeg, QSize(20, 10) },
+        { "empty", QByteArray(), 100'000'000, Status::NotJpeg, {} },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const JpegDecoded decoded = decodeJpeg(c.bytes, c.maxPixels);
+        EXPECT_EQ(decoded.status, c.status);
+        EXPECT_EQ(decoded.picture.isNull(), c.status != Status::Decoded);
+        EXPECT_EQ(decoded.error.isEmpty(), c.status != Status::Corrupt && c.status != Status::TooLarge);
+        // The program's decoding: the budget is that of every picture, and a broken JPEG gives
+        // nothing rather than a picture completed in grey.
+        const QImage picture = decodePictureBytes(c.bytes);
+        EXPECT_EQ(picture.isNull() ? QSize() : picture.size(), c.size);
+        if (c.status != Status::Decoded)
+            continue;
+        EXPECT_EQ(decoded.picture.format(), QImage::Format_RGB888);
+        const QImage reference = jpegDecoderReference(c.bytes);
+        EXPECT_LT(velmora::test::meanDifference(decoded.picture, reference), 0.25);
+        EXPECT_EQ(decoded.picture.colorSpace(), reference.colorSpace());
+        EXPECT_EQ(decoded.picture.dotsPerMeterX(), reference.dotsPerMeterX());
+        EXPECT_EQ(decoded.picture.dotsPerMeterY(), reference.dotsPerMeterY());
+        // The saved file is the one the general reader's picture gives, profile and density too.
+        QTemporaryDir saved;
+        const QString ours = saved.filePath(QStringLiteral("ours.jpg"));
+        const QString theirs = saved.filePath(QStringLiteral("theirs.jpg"));
+        ASSERT_TRUE(encodePictureBytes(c.bytes, ours));
+        ASSERT_TRUE(viewer::SaveAsJpeg(reference, theirs, 80));
+        QFile oursFile(ours);
+        QFile theirsFile(theirs);
+        ASSERT_TRUE(oursFile.open(QIODevice::ReadOnly) && theirsFile.open(QIODevice::ReadOnly));
+        EXPECT_EQ(oursFile.readAll(), theirsFile.readAll());
+    }
+    EXPECT_TRUE(decodeJpeg(colour, 100).error.contains(QStringLiteral("97 x 61")));
+    EXPECT_TRUE(decodeJpeg(colour.left(colour.size() / 2), 10000).error.contains(QStringLiteral("ends")));
+    // A cut-off JPEG leaves no file behind.
+    QTemporaryDir dir;
+    EXPECT_FALSE(encodePictureBytes(colour.left(colour.size() / 2), dir.filePath(QStringLiteral("cut.jpg"))));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }

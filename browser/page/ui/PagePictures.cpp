@@ -28,7 +28,7 @@ void PagePictureFetcher::fetch(const QString &src, std::function<void(const QByt
     }
     const int key = ++m_serial;
     web::runAppScript(m_page, QStringLiteral("picture-fetch"), { src, key });
-    m_pending.push_back({ key, QDateTime::currentMSecsSinceEpoch(), std::move(done) });
+    m_pending.push_back({ key, QDateTime::currentMSecsSinceEpoch(), src, false, std::move(done) });
     if (!m_polling) {
         m_polling = true;
         QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
@@ -68,8 +68,16 @@ void PagePictureFetcher::answered(const QList<int> &keys, const QVariant &answer
             ++it;
             continue;
         }
-        arrived.emplace_back(
-            std::move(it->done), one.typeId() == QMetaType::QByteArray ? one.toByteArray() : QByteArray());
+        QByteArray bytes = one.typeId() == QMetaType::QByteArray ? one.toByteArray() : QByteArray();
+        if (bytes.isEmpty() && at >= 0 && !onItsWay && !it->retried && m_page) {
+            it->retried = true;
+            it->key = ++m_serial;
+            it->startedMs = nowMs;
+            web::runAppScript(m_page, QStringLiteral("picture-fetch"), { it->src, it->key });
+            ++it;
+            continue;
+        }
+        arrived.emplace_back(std::move(it->done), std::move(bytes));
         it = m_pending.erase(it);
     }
     m_polling = !m_pending.empty();

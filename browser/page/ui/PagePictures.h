@@ -31,13 +31,16 @@ public:
 
     // done(bytes, true) with the picture's bytes, or ({}, false). Called once, on this thread.
     // Several fetches may be on their way at once; one question to the page collects every one
-    // that has arrived.
+    // that has arrived. A fetch the page answers with a failure is tried once more, since one can
+    // fail for a moment, as when the server closes a kept-alive connection just as the page asks.
     void fetch(const QString &src, std::function<void(const QByteArray &, bool)> done);
 
 private:
     struct Pending {
         int key = 0;
         qint64 startedMs = 0;
+        QString src;
+        bool retried = false;
         std::function<void(const QByteArray &, bool)> done;
     };
     void poll();

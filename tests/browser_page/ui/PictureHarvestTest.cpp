@@ -196,6 +196,42 @@ TEST_F(Harvest, SavesLargePicturesOnceFromThePagesOwnCopy)
     EXPECT_EQ(saved().size(), 4);
 }
 
+TEST_F(Harvest, APageFetchThatLosesItsConnectionIsTriedOnceMore)
+{
+    struct Case {
+        const char *name;
+        int drops;
+        int files;
+        int hits; // the page's own load, then the fetches
+        bool fromPage; // the last request came from the page, not from the program's downloader
+    };
+    const Case cases[] = {
+        { "dropped once: the page asks again", 1, 1, 3, true },
+        // Dropped twice, the picture is not had from the page; the program's downloader, which
+        // the connection drops as well, brings nothing either.
+        { "dropped three times: given up", 3, 0, 4, false },
+    };
+    int round = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string picture = "/flaky" + std::to_string(round) + ".png";
+        const std::string html = "/flaky" + std::to_string(round++) + ".html";
+        server.picture(picture, 700, 600);
+        server.uncached(picture);
+        server.page(html, imgTag(QString::fromStdString(picture.substr(1))));
+        for (const QString &file : saved())
+            QFile::remove(s.values.DownloadFolder + file);
+        FormWeb *page = open(html);
+        ASSERT_EQ(server.hits(picture), 1);
+        server.dropNext(picture, c.drops);
+        ASSERT_TRUE(savePass(page));
+        EXPECT_EQ(saved().size(), c.files) << saved().join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(server.hits(picture), c.hits);
+        EXPECT_EQ(server.agent(picture).find("Fetchr") == std::string::npos, c.fromPage) << server.agent(picture);
+        EXPECT_TRUE(workFiles().isEmpty());
+    }
+}
+
 TEST_F(Harvest, DownloadFolderWithoutTrailingSlashGetsOne)
 {
     server.picture("/a.png", 700, 700);
