@@ -69,13 +69,21 @@ void FindBar::open(QWebEnginePage *page)
         // The engine reports the final count of every search here.
         if (m_page)
             connect(m_page, &QWebEnginePage::findTextFinished, this, [this](const QWebEngineFindTextResult &result) {
+                if (m_restarting)
+                    return;
                 // The engine answers the first search of a page with no matches at times: a search
-                // that found nothing is asked once more before the bar says so.
+                // that found nothing is asked once more before the bar says so. It is asked afresh,
+                // as the engine may have stepped to a match it did not count, and a search for the
+                // next one would pass it.
                 if (result.numberOfMatches() == 0 && !m_repeated && !m_word.isEmpty()) {
                     m_repeated = true;
                     QTimer::singleShot(0, this, [this] {
-                        if (m_page && !m_word.isEmpty())
-                            m_page->findText(m_word, m_flags);
+                        if (!m_page || m_word.isEmpty())
+                            return;
+                        m_restarting = true;
+                        m_page->findText(QString());
+                        m_restarting = false;
+                        m_page->findText(m_word, m_flags);
                     });
                     return;
                 }

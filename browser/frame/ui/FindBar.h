@@ -49,6 +49,7 @@ private:
     QString m_word; // the word of the search under way
     QWebEnginePage::FindFlags m_flags;
     bool m_repeated = false;
+    bool m_restarting = false; // the engine's answer to clearing a search before asking again
     int m_active = 0;
     int m_matches = 0;
 };
