@@ -7,6 +7,7 @@
 // side that starts a round alternates too. Each is timed at its last page's load-finished signal.
 // Printed: the median and the least of each side, the ratio of the medians, and how much CPU time
 // the main thread used until then (where the two sides' own work differs).
+#include "bench/ProcessTree.h"
 #include "browser/frame/ui/Frmmain.h"
 #include "browser/page/ui/FormWeb.h"
 #include "common/Registry.h"
@@ -20,7 +21,6 @@
 #include "web/ui/SilentPage.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -33,7 +33,6 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
-#include <map>
 #include <memory>
 #include <unistd.h>
 #include <utility>
@@ -46,36 +45,9 @@ constexpr int kTabs = 30;
 // Proportional set size, in kilobytes, of this process and all its descendants.
 qint64 processTreePssKb()
 {
-    std::map<int, std::vector<int>> children;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool numeric = false;
-        const int pid = entry.toInt(&numeric);
-        if (!numeric)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const int close = text.lastIndexOf(')');
-        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-        if (fields.size() > 1)
-            children[fields[1].toInt()].push_back(pid);
-    }
     qint64 total = 0;
-    std::vector<int> pending { int(::getpid()) };
-    while (!pending.empty()) {
-        const int pid = pending.back();
-        pending.pop_back();
-        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-        if (rollup.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : rollup.readAll().split('\n')) {
-                if (line.startsWith("Pss:"))
-                    total += line.mid(4).trimmed().split(' ').value(0).toLongLong();
-            }
-        }
-        for (int child : children[pid])
-            pending.push_back(child);
-    }
+    for (qint64 pid : bench::processTree(::getpid()))
+        total += bench::pssKilobytes(pid);
     return total;
 }
 

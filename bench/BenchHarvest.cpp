@@ -8,6 +8,7 @@
 //          pass took in this program and its page processes, which the machine's other work
 //          changes far less than the wall time.
 // "BenchHarvest save" runs the saving pass alone.
+#include "bench/ProcessTree.h"
 #include "browser/frame/ClosedPages.h"
 #include "browser/page/PictureSaver.h"
 #include "browser/page/ui/FormWeb.h"
@@ -28,7 +29,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QHash>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -39,7 +39,6 @@
 #include <cstdio>
 #include <httplib.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -67,34 +66,9 @@ struct QuietHost : browser::page::PageHost {
 // CPU seconds used so far by this process and every process it started (the page processes).
 double treeCpuSeconds()
 {
-    QHash<qint64, qint64> parents;
-    QHash<qint64, double> cpu;
-    const long tick = sysconf(_SC_CLK_TCK);
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const qint64 pid = entry.toLongLong(&number);
-        if (!number)
-            continue;
-        QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = file.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() < 13)
-            continue;
-        parents.insert(pid, fields[1].toLongLong());
-        cpu.insert(pid, double(fields[11].toLongLong() + fields[12].toLongLong()) / double(tick));
-    }
-    const qint64 self = QCoreApplication::applicationPid();
     double total = 0;
-    for (auto it = cpu.cbegin(); it != cpu.cend(); ++it) {
-        for (qint64 pid = it.key(); pid > 1; pid = parents.value(pid, 0)) {
-            if (pid == self) {
-                total += it.value();
-                break;
-            }
-        }
-    }
+    for (qint64 pid : bench::processTree(QCoreApplication::applicationPid()))
+        total += bench::cpuSeconds(pid);
     return total;
 }
 

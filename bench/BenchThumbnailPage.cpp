@@ -9,6 +9,7 @@
 //   BenchThumbnailPage [--scaled-only] [folder-for-generated-photos]
 //     (--scaled-only leaves out the originals, the slowest runs by far)
 //   BenchThumbnailPage --shot page.htm scaled|originals zoom-percent delay-ms picture.png
+#include "bench/ProcessTree.h"
 #include "viewer/ThumbnailPageBuilder.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 #include "viewer/ui/ScaledPictureRoute.h"
@@ -36,7 +37,6 @@
 #include <QWebEngineView>
 
 #include <cstdio>
-#include <map>
 
 namespace {
 
@@ -248,40 +248,6 @@ int shootPage(const QString &page, bool scaled, int zoom, int delayMs, const QSt
 
 // ---- the driver ------------------------------------------------------------------------------
 
-qint64 pssKilobytes(qint64 pid)
-{
-    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!rollup.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : rollup.readAll().split('\n'))
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
-
-// The process and all its descendants.
-QList<qint64> processTree(qint64 root)
-{
-    std::map<qint64, QList<qint64>> children;
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const qint64 pid = entry.toLongLong(&ok);
-        if (!ok)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            children[fields[1].toLongLong()].append(pid);
-    }
-    QList<qint64> tree { root };
-    for (qsizetype i = 0; i < tree.size(); ++i)
-        tree += children[tree[i]];
-    return tree;
-}
-
 struct Run {
     double firstMs = -1;
     double allMs = -1;
@@ -310,8 +276,8 @@ Run measure(const QString &page, bool scaled, const QString &cache, int firstScr
     qint64 peak = 0;
     while (!process.waitForFinished(50)) {
         qint64 sum = 0;
-        for (qint64 pid : processTree(process.processId()))
-            sum += pssKilobytes(pid);
+        for (qint64 pid : bench::processTree(process.processId()))
+            sum += bench::pssKilobytes(pid);
         peak = std::max(peak, sum);
     }
     const QList<QByteArray> times = process.readAllStandardOutput().trimmed().split(' ');
