@@ -26,13 +26,19 @@ void PagePictureFetcher::fetch(const QString &src, std::function<void(const QByt
         done({}, false);
         return;
     }
-    const int key = ++m_serial;
-    web::runAppScript(m_page, QStringLiteral("picture-fetch"), { src, key });
+    const int key = askPage(src);
     m_pending.push_back({ key, QDateTime::currentMSecsSinceEpoch(), src, false, std::move(done) });
     if (!m_polling) {
         m_polling = true;
         QTimer::singleShot(kPollMs, this, &PagePictureFetcher::poll);
     }
+}
+
+int PagePictureFetcher::askPage(const QString &src)
+{
+    const int key = ++m_serial;
+    web::runAppScript(m_page, QStringLiteral("picture-fetch"), { src, key });
+    return key;
 }
 
 void PagePictureFetcher::poll()
@@ -71,9 +77,8 @@ void PagePictureFetcher::answered(const QList<int> &keys, const QVariant &answer
         QByteArray bytes = one.typeId() == QMetaType::QByteArray ? one.toByteArray() : QByteArray();
         if (bytes.isEmpty() && at >= 0 && !onItsWay && !it->retried && m_page) {
             it->retried = true;
-            it->key = ++m_serial;
+            it->key = askPage(it->src);
             it->startedMs = nowMs;
-            web::runAppScript(m_page, QStringLiteral("picture-fetch"), { it->src, it->key });
             ++it;
             continue;
         }

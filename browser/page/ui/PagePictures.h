@@ -43,6 +43,8 @@ private:
         bool retried = false;
         std::function<void(const QByteArray &, bool)> done;
     };
+    // Has the page start fetching src; answers the fetch's key.
+    int askPage(const QString &src);
     void poll();
     void answered(const QList<int> &keys, const QVariant &answer);
 
