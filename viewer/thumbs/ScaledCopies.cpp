@@ -118,27 +118,21 @@ ServedPicture servePicture(
         }
         image = decoded.image;
     }
-    if (encoding == Encoding::Compact && timing == StoreTiming::AfterAnswer) {
-        if (QByteArray compact = compactJpeg(image); !compact.isEmpty()) {
-            served.bytes = std::move(compact);
-            served.mimeType = "image/jpeg";
-            served.kind = ServedPicture::Kind::ScaledCopy;
-            served.toStore = EntryToStore { *source, *size, std::move(image) };
-            return served;
-        }
-    }
-    // Written back for the next time and for other programs; served even when the cache cannot
-    // be written.
-    cache.store(*source, *size, image, nullptr, &served.bytes);
-    if (served.bytes.isEmpty())
-        return {};
-    if (encoding == Encoding::Compact) {
-        if (QByteArray compact = compactJpeg(image); !compact.isEmpty()) {
-            served.bytes = std::move(compact);
-            served.mimeType = "image/jpeg";
-        }
-    }
+    QByteArray compact = encoding == Encoding::Compact ? compactJpeg(image) : QByteArray();
     served.kind = ServedPicture::Kind::ScaledCopy;
+    if (!compact.isEmpty() && timing == StoreTiming::AfterAnswer) {
+        served.toStore = EntryToStore { *source, *size, std::move(image) };
+    } else {
+        // Written back for the next time and for other programs; served even when the cache
+        // cannot be written.
+        cache.store(*source, *size, image, nullptr, &served.bytes);
+        if (served.bytes.isEmpty())
+            return {};
+    }
+    if (!compact.isEmpty()) {
+        served.bytes = std::move(compact);
+        served.mimeType = "image/jpeg";
+    }
     return served;
 }
 
