@@ -6,6 +6,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonValue>
 
 namespace browser::page {
 
@@ -13,13 +14,43 @@ namespace {
 
     const QString kCrLf = QStringLiteral("\r\n");
 
+    int sizeOf(double number)
+    {
+        if (!(number > 0))
+            return 0;
+        return number >= 1e9 ? 1000000000 : int(number);
+    }
+
     int sizeOf(const QVariant &value)
     {
         bool ok = false;
         const double number = value.toDouble(&ok);
-        if (!ok || !(number > 0))
-            return 0;
-        return number >= 1e9 ? 1000000000 : int(number);
+        return ok ? sizeOf(number) : 0;
+    }
+
+    int sizeOf(const QJsonValue &value)
+    {
+        return value.isDouble() ? sizeOf(value.toDouble()) : sizeOf(value.toVariant());
+    }
+
+    QString addressOf(const QVariant &value)
+    {
+        return value.typeId() == QMetaType::QString ? value.toString() : QString();
+    }
+
+    QString addressOf(const QJsonValue &value)
+    {
+        return value.toString();
+    }
+
+    // The answer is flat: address, width, height, address, ... An incomplete last triple is dropped.
+    template <typename List> QList<PageImage> imagesFrom(const List &flat)
+    {
+        QList<PageImage> images;
+        images.reserve(flat.size() / 3);
+        for (qsizetype i = 0; i + 2 < flat.size(); i += 3)
+            images.append({ addressOf(flat.at(i)), sizeOf(flat.at(i + 1)), sizeOf(flat.at(i + 2)) });
+        return images;
     }
 
     QString fileNamePart(const QString &address)
@@ -32,26 +63,14 @@ namespace {
 
 QList<PageImage> parsePageImages(const QVariant &answer)
 {
-    QVariantList flat;
+    // The page answers one JSON text; its array is read in place, without a list of variants.
     if (answer.typeId() == QMetaType::QString) {
         const QJsonDocument document = QJsonDocument::fromJson(answer.toString().toUtf8());
-        if (!document.isArray())
-            return {};
-        flat = document.array().toVariantList();
-    } else if (answer.canConvert<QVariantList>() && answer.typeId() != QMetaType::QByteArray) {
-        flat = answer.toList();
+        return document.isArray() ? imagesFrom(document.array()) : QList<PageImage>();
     }
-    QList<PageImage> images;
-    images.reserve(flat.size() / 3);
-    for (qsizetype i = 0; i + 2 < flat.size(); i += 3) {
-        PageImage image;
-        if (flat[i].typeId() == QMetaType::QString)
-            image.src = flat[i].toString();
-        image.width = sizeOf(flat[i + 1]);
-        image.height = sizeOf(flat[i + 2]);
-        images.append(image);
-    }
-    return images;
+    if (answer.canConvert<QVariantList>() && answer.typeId() != QMetaType::QByteArray)
+        return imagesFrom(answer.toList());
+    return {};
 }
 
 bool endsWithJpg(const QString &address)
