@@ -570,14 +570,18 @@ namespace {
                 return false;
             }
             const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-            if (fd < 0) {
+            if (fd >= 0) {
+                ::close(fd);
+                writable = true;
+                return true;
+            }
+            // Another program of the suite starting at the same moment may have made the hive
+            // since the look above: it is then opened as the file it is.
+            if (errno != EEXIST) {
                 if (error)
                     *error = QString::fromStdString(std::generic_category().message(errno));
                 return false;
             }
-            ::close(fd);
-            writable = true;
-            return true;
         }
         if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
             if (error)
