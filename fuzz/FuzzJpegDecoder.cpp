@@ -1,4 +1,4 @@
-#include "browser/page/JpegDecoder.h"
+#include "viewer/JpegDecoder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     constexpr qint64 kBudget = 2'000'000;
     // An exactly sized copy, so that any read past the end lands in the redzone.
     const std::vector<char> bytes(data, data + size);
-    using Status = browser::page::JpegDecoded::Status;
-    const browser::page::JpegDecoded decoded =
-        browser::page::decodeJpeg(QByteArrayView(bytes.data(), qsizetype(bytes.size())), kBudget);
+    using Status = viewer::JpegDecoded::Status;
+    const viewer::JpegDecoded decoded =
+        viewer::decodeJpeg(QByteArrayView(bytes.data(), qsizetype(bytes.size())), kBudget);
     if (decoded.status == Status::Decoded) {
         const QImage &picture = decoded.picture;
         if (picture.isNull() || picture.format() != QImage::Format_RGB888

@@ -1,4 +1,4 @@
-#include "browser/page/JpegDecoder.h"
+#include "viewer/JpegDecoder.h"
 
 #include <QColorSpace>
 
@@ -13,7 +13,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace browser::page {
+namespace viewer {
 
 namespace {
 
@@ -135,7 +135,24 @@ namespace {
     // Runs the codec over the bytes into work.picture. Everything the codec touches lives in work,
     // which outlives the jump back here from a failure, and no object with a destructor is alive
     // in this frame when the codec is called.
-    JpegDecoded::Status decodeInto(Work &work, QByteArrayView bytes, qint64 maxPixels)
+    // The codec's scale in eighths that decodes a picture of width x height at least as large as
+    // atLeast: the smallest, and never above the stated size.
+    unsigned int eighthsFor(JDIMENSION width, JDIMENSION height, QSize atLeast)
+    {
+        if (!atLeast.isValid() || atLeast.isEmpty())
+            return 8;
+        for (unsigned int eighths = 1; eighths < 8; ++eighths) {
+            // The codec rounds a scaled side up.
+            const auto scaled = [eighths](JDIMENSION side) {
+                return (qint64(side) * eighths + 7) / 8;
+            };
+            if (scaled(width) >= atLeast.width() && scaled(height) >= atLeast.height())
+                return eighths;
+        }
+        return 8;
+    }
+
+    JpegDecoded::Status decodeInto(Work &work, QByteArrayView bytes, qint64 maxPixels, QSize atLeast)
     {
         jpeg_decompress_struct &codec = work.codec;
         codec.err = jpeg_std_error(&work.failure.manager);
@@ -165,6 +182,8 @@ namespace {
         if ((!colours && !grey) || (orientation >= 2 && orientation <= 8))
             return JpegDecoded::Status::Passed;
 
+        codec.scale_num = eighthsFor(codec.image_width, codec.image_height, atLeast);
+        codec.scale_denom = 8;
         codec.out_color_space = JCS_RGB;
         codec.dct_method = JDCT_ISLOW;
         codec.do_fancy_upsampling = TRUE;
@@ -193,7 +212,7 @@ namespace {
 
 }
 
-JpegDecoded decodeJpeg(QByteArrayView bytes, qint64 maxPixels)
+JpegDecoded decodeJpeg(QByteArrayView bytes, qint64 maxPixels, QSize atLeast)
 {
     JpegDecoded result;
     if (bytes.size() < 3 || static_cast<unsigned char>(bytes[0]) != 0xFF || static_cast<unsigned char>(bytes[1]) != 0xD8
@@ -201,7 +220,7 @@ JpegDecoded decodeJpeg(QByteArrayView bytes, qint64 maxPixels)
         return result;
 
     Work work;
-    result.status = decodeInto(work, bytes, maxPixels);
+    result.status = decodeInto(work, bytes, maxPixels, atLeast);
     switch (result.status) {
     case JpegDecoded::Status::Decoded:
         break;

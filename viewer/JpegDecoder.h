@@ -2,9 +2,10 @@
 
 #include <QByteArrayView>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
-namespace browser::page {
+namespace viewer {
 
 struct JpegDecoded {
     enum class Status {
@@ -28,6 +29,10 @@ struct JpegDecoded {
 // refused before anything is allocated for its pixels. A picture whose data ends before its last
 // rows is Corrupt rather than completed in grey (one that lacks only its end marker is whole), and
 // a progressive picture with an absurd number of scans is refused. Safe to call from any thread.
-JpegDecoded decodeJpeg(QByteArrayView bytes, qint64 maxPixels);
+//
+// With a valid atLeast, the codec decodes at the smallest of its eighths (1/8, 2/8, ... 8/8 of the
+// stated size) that still covers atLeast, as the general reader's scaled decode does; the picture
+// then needs only a final scaling to atLeast. The pixel budget is that of the stated size.
+JpegDecoded decodeJpeg(QByteArrayView bytes, qint64 maxPixels, QSize atLeast = {});
 
 }

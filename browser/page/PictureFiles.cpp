@@ -1,6 +1,6 @@
 #include "browser/page/PictureFiles.h"
 
-#include "browser/page/JpegDecoder.h"
+#include "viewer/JpegDecoder.h"
 #include "viewer/JpegWriter.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 
@@ -116,7 +116,8 @@ QImage decodePictureBytes(const QByteArray &bytes)
 {
     // A JPEG goes to libjpeg directly, into the rows the encoder takes as they are; other pictures,
     // and the JPEGs it leaves aside, to the general reader.
-    JpegDecoded jpeg = decodeJpeg(bytes, viewer::thumbs::kMaxDecodedPixels);
+    using viewer::JpegDecoded;
+    JpegDecoded jpeg = viewer::decodeJpeg(bytes, viewer::thumbs::kMaxDecodedPixels);
     if (jpeg.status == JpegDecoded::Status::Decoded)
         return std::move(jpeg.picture);
     if (jpeg.status != JpegDecoded::Status::NotJpeg && jpeg.status != JpegDecoded::Status::Passed)

@@ -1,11 +1,11 @@
 #include "browser/page/Harvester.h"
 
-#include "browser/page/JpegDecoder.h"
 #include "browser/page/PictureFiles.h"
 #include "browser/page/SearchSites.h"
 #include "common/PictureList.h"
 #include "tests/PictureDifference.h"
 #include "tests/viewer/TestPictures.h"
+#include "viewer/JpegDecoder.h"
 #include "viewer/JpegWriter.h"
 
 #include <QBuffer>
@@ -364,6 +364,8 @@ QImage jpegDecoderReference(const QByteArray &bytes)
 
 TEST(PictureFiles, JpegBytesAreDecodedDirectlyOrLeftToTheReader)
 {
+    using viewer::decodeJpeg;
+    using viewer::JpegDecoded;
     using Status = JpegDecoded::Status;
     QImage srgb = jpegDecoderPattern(97, 61);
     srgb.setColorSpace(QColorSpace::SRgb);

@@ -2,6 +2,7 @@
 
 #include "TestPictures.h"
 #include "common/FileNames.h"
+#include "tests/PictureDifference.h"
 #include "viewer/thumbs/ScaledDecoder.h"
 
 #include <QBuffer>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -320,6 +322,54 @@ namespace {
             EXPECT_EQ(result.status, c.status);
             EXPECT_EQ(result.originalSize, c.original);
             EXPECT_EQ(result.image.isNull() ? QSize() : result.image.size(), c.image);
+        }
+    }
+
+    // JPEGs are decoded by libjpeg from memory; the copy must be the one the general reader's scaled
+    // decode gives, whatever the scale, and for grey and progressive pictures too.
+    TEST(ScaledDecoder, AJpegCopyIsTheGeneralReadersScaledDecode)
+    {
+        QTemporaryDir dir;
+        const auto save = [&dir](const QImage &image, const char *name, bool progressive = false) {
+            const QString path = dir.filePath(QString::fromLatin1(name));
+            QImageWriter writer(path, "jpeg");
+            writer.setQuality(90);
+            writer.setProgressiveScanWrite(progressive);
+            EXPECT_TRUE(writer.write(image));
+            return path;
+        };
+        QImage photo = pattern(3000, 2000);
+        for (int y = 0; y < photo.height(); ++y)
+            for (int x = 0; x < photo.width(); x += 5)
+                photo.setPixel(x, y, qRgb((x * y) % 251, (x + y) % 256, (x ^ y) % 256));
+        const QString colour = save(photo, "colour.jpg");
+        const QString grey = save(photo.convertToFormat(QImage::Format_Grayscale8), "grey.jpg");
+        const QString progressive = save(photo.copy(0, 0, 1203, 797), "progressive.jpg", true);
+        struct Case {
+            QString path;
+            int edge;
+            QSize size;
+        };
+        const Case cases[] = {
+            { colour, 128, { 128, 85 } }, // decoded at 1/8
+            { colour, 256, { 256, 171 } },
+            { colour, 512, { 512, 341 } },
+            { colour, 1024, { 1024, 683 } }, // at 3/8
+            { colour, 2999, { 2999, 1999 } }, // at full size
+            { colour, 3000, { 3000, 2000 } }, // not scaled at all
+            { grey, 256, { 256, 171 } },
+            { progressive, 300, { 300, 199 } },
+        };
+        for (const Case &c : cases) {
+            SCOPED_TRACE(QStringLiteral("%1 at %2").arg(QFileInfo(c.path).fileName()).arg(c.edge).toStdString());
+            const DecodeResult result = decodeScaled(c.path, c.edge);
+            ASSERT_EQ(result.status, DecodeResult::Status::Ok);
+            EXPECT_EQ(result.image.size(), c.size);
+            EXPECT_EQ(result.image.format(), QImage::Format_RGB32);
+            QImageReader reader(c.path);
+            if (c.size != reader.size())
+                reader.setScaledSize(c.size);
+            EXPECT_LT(velmora::test::meanDifference(result.image, reader.read()), 1.0);
         }
     }
 

@@ -1,6 +1,7 @@
 #include "ScaledDecoder.h"
 
 #include "ExifThumbnail.h"
+#include "viewer/JpegDecoder.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,6 +16,29 @@ namespace {
 
     // An embedded thumbnail larger than this is not one.
     constexpr int kLargestEmbeddedEdge = 2048;
+
+    // JPEG files up to this size are read whole and decoded by libjpeg from memory, which is
+    // faster than the general reader's small reads; larger ones go to the general reader.
+    constexpr qint64 kLargestJpegReadWhole = qint64(128) * 1024 * 1024;
+
+    // The picture at path decoded by libjpeg at a scale that covers target, then scaled to it;
+    // null when the file is no JPEG, or one that libjpeg leaves to the general reader (turned by
+    // Exif, CMYK) or cannot decode whole: the general reader then decodes it as it always has.
+    QImage decodedJpeg(const QString &path, QSize target)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestJpegReadWhole)
+            return {};
+        const QByteArray bytes = file.readAll();
+        JpegDecoded decoded = decodeJpeg(bytes, kMaxDecodedPixels, target);
+        if (decoded.status != JpegDecoded::Status::Decoded)
+            return {};
+        // The format the general reader gives, so that what is made of the copy is the same.
+        QImage image = decoded.picture.convertToFormat(QImage::Format_RGB32);
+        if (image.size() != target)
+            image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return image;
+    }
 
     QImage upright(QImage image, int orientation)
     {
@@ -106,9 +130,13 @@ DecodeResult decodeScaled(const QString &path, int maxEdge)
         return result;
     }
     const QSize target = fitWithin(stored, maxEdge);
-    if (target != stored)
-        reader.setScaledSize(target);
-    result.image = reader.read();
+    if (reader.format() == "jpeg")
+        result.image = decodedJpeg(path, target);
+    if (result.image.isNull()) {
+        if (target != stored)
+            reader.setScaledSize(target);
+        result.image = reader.read();
+    }
     result.status = result.image.isNull() ? DecodeResult::Status::Failed : DecodeResult::Status::Ok;
     return result;
 }
