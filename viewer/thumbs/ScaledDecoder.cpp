@@ -130,7 +130,8 @@ DecodeResult decodeScaled(const QString &path, int maxEdge)
         return result;
     }
     const QSize target = fitWithin(stored, maxEdge);
-    if (reader.format() == "jpeg")
+    // A photo turned by its Exif block is left to the general reader, which turns it upright.
+    if (reader.format() == "jpeg" && reader.transformation() == QImageIOHandler::TransformationNone)
         result.image = decodedJpeg(path, target);
     if (result.image.isNull()) {
         if (target != stored)
