@@ -17,7 +17,8 @@ struct DecodeResult {
 };
 
 // Decodes the picture at path scaled so that its longer edge is at most maxEdge (never enlarged),
-// through the reader's scaled decode (a JPEG is decoded at 1/2, 1/4 or 1/8 by the codec itself).
+// through a scaled decode: a JPEG is decoded at an eighth of its size (1/8 ... 8/8) by libjpeg
+// itself, from memory, and other pictures by the general reader's scaled decode.
 // The header is read first: a picture that states more than kMaxDecodedPixels, or no size, is
 // refused without decoding, so a forged header never leads to a large allocation. Safe to call
 // from any thread.
