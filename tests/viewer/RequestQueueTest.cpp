@@ -9,17 +9,19 @@ namespace {
     //   "+a" a request for a, "v a b" the pictures in view become a and b, "!a" a picture added to
     //   them, "t" take every request that may start now, "s a" the started request for a frees
     //   its thread, "f a" the started request for a ends.
-    // The names started, in order, are compared with `started`.
+    // The names started, in order, are compared with `started`; "~" marks one started on an idle
+    // thread.
     struct QueueScript {
         const char *name;
         int threads;
         std::vector<std::string> events;
         std::vector<std::string> started;
+        int idleThreads = 0;
     };
 
     std::vector<std::string> play(const QueueScript &c)
     {
-        RequestQueue queue(c.threads);
+        RequestQueue queue(c.threads, c.idleThreads);
         std::vector<RequestQueue::Request> running;
         std::vector<std::string> started;
         for (const std::string &event : c.events) {
@@ -38,7 +40,7 @@ namespace {
                 break;
             case 't':
                 while (const auto request = queue.takeNext()) {
-                    started.push_back(request->path.toStdString());
+                    started.push_back(request->path.toStdString() + (request->idle ? "~" : ""));
                     running.push_back(*request);
                 }
                 break;
@@ -109,6 +111,28 @@ namespace {
                 1,
                 { "+a", "+b", "+c", "t", "s a", "t", "f a", "t" },
                 { "a", "b" } },
+            { "out of view: one thread of two, then the idle thread", 2, { "+a", "+b", "+c", "t" }, { "a", "b~" }, 1 },
+            { "in view never runs on an idle thread", 1, { "+a", "+b", "v a b", "t" }, { "a" }, 1 },
+            { "the view takes every thread, and the idle one takes a picture out of view",
+                2,
+                { "+a", "+b", "+c", "+d", "v a b", "t" },
+                { "a", "b", "c~" },
+                1 },
+            { "an idle thread freed takes the next picture out of view",
+                2,
+                { "+a", "+b", "+c", "+d", "t", "f b", "t", "f a", "t" },
+                { "a", "b~", "c~", "d" },
+                1 },
+            { "a request set aside on an idle thread frees it",
+                2,
+                { "+a", "+b", "+c", "t", "s b", "t", "f b", "t" },
+                { "a", "b~", "c~" },
+                1 },
+            { "a picture in view waits for a thread, not for an idle one",
+                1,
+                { "+a", "+b", "+c", "t", "v c", "t", "f a", "t" },
+                { "a", "b~", "c" },
+                1 },
         };
         for (const QueueScript &c : cases) {
             SCOPED_TRACE(c.name);

@@ -237,9 +237,11 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 PictureSchemeHandler::PictureSchemeHandler(thumbs::ThumbnailCache cache, QObject *parent)
     : QWebEngineUrlSchemeHandler(parent)
     , m_cache(std::move(cache))
-    , m_queue(std::max(2, QThread::idealThreadCount()))
+    , m_queue(std::max(2, QThread::idealThreadCount()), std::max(1, QThread::idealThreadCount() - 1))
 {
     m_pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
+    m_idlePool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_idlePool.setThreadPriority(QThread::IdlePriority);
 }
 
 PictureSchemeHandler::~PictureSchemeHandler()
@@ -253,6 +255,7 @@ PictureSchemeHandler::~PictureSchemeHandler()
     for (StoreLater &store : m_stores) {
         m_pool.start([this, entry = std::move(store.entry)] { m_cache.store(entry.source, entry.size, entry.image); });
     }
+    m_idlePool.waitForDone();
     m_pool.waitForDone();
 }
 
@@ -350,7 +353,8 @@ void PictureSchemeHandler::startWaiting()
             m_started.remove(0, m_started.size() - kStartedKept);
         // The worker sees only values; the job is answered back on this thread. The handler
         // outlives the work: its destructor waits for the pool.
-        m_pool.start([this, request = *request, deviceWidth = pending.deviceWidth, dropped = pending.dropped] {
+        QThreadPool &pool = request->idle ? m_idlePool : m_pool;
+        pool.start([this, request = *request, deviceWidth = pending.deviceWidth, dropped = pending.dropped] {
             thumbs::ServedPicture served;
             if (!dropped->load())
                 served = thumbs::servePicture(

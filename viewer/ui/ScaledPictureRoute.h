@@ -69,7 +69,6 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;
 
-    QThreadPool &pool() { return m_pool; }
     int servedCopies() const { return m_copies; }
     int servedOriginals() const { return m_originals; }
     // Paths in the order their pictures were started, the last 1024 (to look at the order of work).
@@ -108,6 +107,7 @@ private:
 
     thumbs::ThumbnailCache m_cache;
     QThreadPool m_pool;
+    QThreadPool m_idlePool; // of the lowest priority: pictures out of view, in time nothing else wants
     thumbs::RequestQueue m_queue;
     QHash<quint64, Pending> m_jobs; // by ticket, waiting or under way
     struct Ready {
