@@ -83,6 +83,18 @@ namespace {
     // copies waiting to be written, they are written in turn.
     constexpr qsizetype kDeferredStoreBytes = qsizetype(32) * 1024 * 1024;
 
+    // Threads making pictures: one per core, and at least two. Idle threads: as many as the cores
+    // kept for the engine while pictures out of view are made.
+    int pictureThreads()
+    {
+        return std::max(2, QThread::idealThreadCount());
+    }
+
+    int idlePictureThreads()
+    {
+        return std::max(1, QThread::idealThreadCount() - 1);
+    }
+
 }
 
 QUrl pictureSchemeUrl(const QString &path, int deviceWidth)
@@ -237,10 +249,10 @@ void ScaledPictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 PictureSchemeHandler::PictureSchemeHandler(thumbs::ThumbnailCache cache, QObject *parent)
     : QWebEngineUrlSchemeHandler(parent)
     , m_cache(std::move(cache))
-    , m_queue(std::max(2, QThread::idealThreadCount()), std::max(1, QThread::idealThreadCount() - 1))
+    , m_queue(pictureThreads(), idlePictureThreads())
 {
-    m_pool.setMaxThreadCount(std::max(2, QThread::idealThreadCount()));
-    m_idlePool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_pool.setMaxThreadCount(pictureThreads());
+    m_idlePool.setMaxThreadCount(idlePictureThreads());
     m_idlePool.setThreadPriority(QThread::IdlePriority);
 }
 
