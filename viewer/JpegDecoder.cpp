@@ -1,5 +1,7 @@
 #include "viewer/JpegDecoder.h"
 
+#include "viewer/thumbs/ExifThumbnail.h"
+
 #include <QColorSpace>
 
 #include <algorithm>
@@ -69,38 +71,14 @@ namespace {
         }
     }
 
-    quint32 readNumber(const JOCTET *at, int width, bool bigEndian)
-    {
-        quint32 value = 0;
-        for (int i = 0; i < width; ++i)
-            value = (value << 8) | at[bigEndian ? i : width - 1 - i];
-        return value;
-    }
-
     // The orientation its Exif block states for the picture, 1 when there is none.
     int exifOrientation(const jpeg_saved_marker_ptr markers)
     {
         for (jpeg_saved_marker_ptr marker = markers; marker; marker = marker->next) {
-            if (marker->marker != JPEG_APP0 + 1 || marker->data_length < 14
-                || std::memcmp(marker->data, "Exif\0\0", 6) != 0)
-                continue;
-            const JOCTET *tiff = marker->data + 6;
-            const qint64 size = qint64(marker->data_length) - 6;
-            const bool bigEndian = tiff[0] == 'M' && tiff[1] == 'M';
-            if (!bigEndian && !(tiff[0] == 'I' && tiff[1] == 'I'))
-                return 1;
-            const qint64 ifd = readNumber(tiff + 4, 4, bigEndian);
-            if (ifd + 2 > size)
-                return 1;
-            const qint64 count = readNumber(tiff + ifd, 2, bigEndian);
-            for (qint64 i = 0; i < count; ++i) {
-                const qint64 entry = ifd + 2 + i * 12;
-                if (entry + 12 > size)
-                    return 1;
-                if (readNumber(tiff + entry, 2, bigEndian) == 0x0112)
-                    return int(readNumber(tiff + entry + 8, 2, bigEndian));
-            }
-            return 1;
+            if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6
+                && std::memcmp(marker->data, "Exif\0\0", 6) == 0)
+                return thumbs::exifOrientation(QByteArrayView(
+                    reinterpret_cast<const char *>(marker->data) + 6, qsizetype(marker->data_length) - 6));
         }
         return 1;
     }

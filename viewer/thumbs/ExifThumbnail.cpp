@@ -77,7 +77,8 @@ namespace {
         return values;
     }
 
-    std::optional<ExifThumbnail> fromExifBlock(QByteArrayView tiffBytes)
+    // The block in its stated byte order, when it starts as a TIFF block does.
+    std::optional<TiffBlock> tiffBlock(QByteArrayView tiffBytes)
     {
         if (tiffBytes.size() < 8)
             return std::nullopt;
@@ -87,26 +88,46 @@ namespace {
         const TiffBlock tiff(tiffBytes, bigEndian);
         if (tiff.u16(2) != 42u)
             return std::nullopt;
-        const auto first = readIfd(tiff, *tiff.u32(4));
+        return tiff;
+    }
+
+    int orientationOf(const std::optional<IfdValues> &first)
+    {
+        return first && first->orientation && *first->orientation >= 1 && *first->orientation <= 8
+            ? int(*first->orientation)
+            : 1;
+    }
+
+    std::optional<ExifThumbnail> fromExifBlock(QByteArrayView tiffBytes)
+    {
+        const auto tiff = tiffBlock(tiffBytes);
+        if (!tiff)
+            return std::nullopt;
+        const auto first = readIfd(*tiff, *tiff->u32(4));
         if (!first || !first->next || *first->next == 0)
             return std::nullopt;
-        const auto second = readIfd(tiff, *first->next);
+        const auto second = readIfd(*tiff, *first->next);
         if (!second || !second->offset || !second->length || *second->length < 4)
             return std::nullopt;
         const qint64 start = *second->offset;
         const qint64 length = *second->length;
-        if (start + length > tiff.size())
+        if (start + length > tiff->size())
             return std::nullopt;
         const QByteArrayView jpeg = tiffBytes.sliced(start, length);
         if (!jpeg.startsWith("\xFF\xD8"))
             return std::nullopt;
         ExifThumbnail found;
         found.jpeg = jpeg.toByteArray();
-        if (first->orientation && *first->orientation >= 1 && *first->orientation <= 8)
-            found.orientation = int(*first->orientation);
+        found.orientation = orientationOf(first);
         return found;
     }
 
+}
+
+int exifOrientation(QByteArrayView tiffBytes)
+{
+    const auto tiff = tiffBlock(tiffBytes);
+    return tiff ? orientationOf(readIfd(*tiff, *tiff->u32(4))) : 1;
 }
 
 std::optional<ExifThumbnail> findExifThumbnail(QByteArrayView file)

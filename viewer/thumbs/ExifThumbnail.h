@@ -20,6 +20,10 @@ struct ExifThumbnail {
 // a JPEG, has no Exif block or no thumbnail, or states offsets outside its segment.
 std::optional<ExifThumbnail> findExifThumbnail(QByteArrayView file);
 
+// The orientation (1..8) that the TIFF block of an Exif segment (its bytes after "Exif\0\0")
+// states for the photo; 1 when it states none or one out of range, or the block is malformed.
+int exifOrientation(QByteArrayView tiffBytes);
+
 // How many leading bytes of a file findExifThumbnail needs at most: the largest APP segments
 // that may come before the Exif one.
 inline constexpr qsizetype kExifSearchBytes = qsizetype(256) * 1024;
