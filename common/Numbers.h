@@ -15,6 +15,12 @@ qint64 roundHalfEven(double value);
 // Window geometry is kept in twips, 15 to the pixel: the nearest whole pixel, halves to even.
 int twipsToPixels(int twips);
 
+// The short form that window code uses for its design geometry.
+inline int px(int twips)
+{
+    return twipsToPixels(twips);
+}
+
 // The 30..200 rule for pictures per page and the smallest picture size: a value below 30
 // or above 200 becomes 30.
 int pageRangeRule(qint64 value);

@@ -11,8 +11,6 @@
 namespace common {
 
 namespace {
-
-    const QString kCrLf = QStringLiteral("\r\n");
     const QString kHeader4 = QStringLiteral("REGEDIT4");
     const QString kHeader5 = QStringLiteral("Windows Registry Editor Version 5.00");
     constexpr int kWrapColumn = 76;

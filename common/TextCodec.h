@@ -5,6 +5,9 @@
 
 namespace common {
 
+// Lines of the suite's text files and pages end in CR LF.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 // The charset of the user's locale (UTF-8 on nearly every system), as a page declares it.
 QString localCharsetName();
 

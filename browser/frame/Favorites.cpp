@@ -11,7 +11,6 @@
 namespace browser::frame {
 
 namespace {
-    const QString kCrLf = QStringLiteral("\r\n");
     constexpr int kNameCut = 30;
     const QString kNamePadding = QStringLiteral("     ");
 
@@ -105,8 +104,8 @@ bool appendFavoriteLine(const QString &path, const QString &line, QString *error
     const QByteArray old = readAllOf(path, &ok);
     QString text = common::decodeText(old);
     if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r')))
-        text += kCrLf;
-    text += line + kCrLf;
+        text += common::kCrLf;
+    text += line + common::kCrLf;
     return common::writeFileAtomically(path, common::encodeLocal(text), error);
 }
 
@@ -114,8 +113,8 @@ bool writeFavoritesLines(const QString &path, const QStringList &lines, QString 
 {
     QString text;
     for (const QString &line : lines)
-        text += line + kCrLf;
-    text += kCrLf;
+        text += line + common::kCrLf;
+    text += common::kCrLf;
     return common::writeFileAtomically(path, common::encodeLocal(text), error);
 }
 

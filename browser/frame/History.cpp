@@ -15,7 +15,6 @@
 namespace browser::frame {
 
 namespace {
-    const QString kCrLf = QStringLiteral("\r\n");
     constexpr int kTitleCut = 38;
     constexpr int kPageLineLimit = 1000;
 
@@ -106,7 +105,7 @@ bool appendToDayFile(const QString &path, const QString &text, QString *error)
     QFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Append);
     if (ok) {
-        const QByteArray bytes = common::encodeLocal(text + kCrLf);
+        const QByteArray bytes = common::encodeLocal(text + common::kCrLf);
         ok = file.write(bytes) == bytes.size() && file.flush();
         file.close();
         ok = ok && file.error() == QFileDevice::NoError;
@@ -141,7 +140,7 @@ QString historyPageHead(const QString &charset)
         QStringLiteral("  <td width=\"180\"><span class=\"STYLE1\">注释</span></td>   "),
         QStringLiteral("  </tr>"),
     };
-    return lines.join(kCrLf);
+    return lines.join(common::kCrLf);
 }
 
 QString historyPageText(const QByteArray &dayFile, const QString &charset)
@@ -159,10 +158,11 @@ QString historyPageText(const QByteArray &dayFile, const QString &charset)
             line.chop(1);
         ++lineCount;
         if (!line.isEmpty())
-            body += kCrLf + sanitizedHistoryLine(line);
+            body += common::kCrLf + sanitizedHistoryLine(line);
         start = end + 1;
     }
-    return historyPageHead(charset) + kCrLf + body + kCrLf + QStringLiteral("</table></body></html>") + kCrLf;
+    return historyPageHead(charset) + common::kCrLf + body + common::kCrLf + QStringLiteral("</table></body></html>")
+        + common::kCrLf;
 }
 
 QString writeHistoryPage(const QString &dataFolder, const QDate &date, QString *error)

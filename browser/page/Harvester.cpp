@@ -3,6 +3,7 @@
 #include "common/HtmlText.h"
 #include "common/Numbers.h"
 #include "common/PictureList.h"
+#include "common/TextCodec.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,8 +12,6 @@
 namespace browser::page {
 
 namespace {
-
-    const QString kCrLf = QStringLiteral("\r\n");
 
     int sizeOf(double number)
     {
@@ -146,15 +145,16 @@ QString searchGalleryPage(const common::PictureList &pictures, int columnWidth)
     QString page;
     page += QStringLiteral("<body bgcolor=#000000 oncontextmenu=\"return false\" topmargin=0 leftmargin=0 "
                            "rightmargin=0 bottommargin=0>")
-        + kCrLf;
-    page += QStringLiteral("<div align=center>") + kCrLf;
+        + common::kCrLf;
+    page += QStringLiteral("<div align=center>") + common::kCrLf;
     const QString width = QString::number(columnWidth);
     for (int i = 0; i < pictures.PictureCount; ++i) {
         const QString url = pictures.at(i);
         const QString quoted = url.toHtmlEscaped();
         page += QStringLiteral("<a href=\"") + quoted + QStringLiteral("\" target=\"_blank\"><img border=\"1\" src=\"")
             + quoted + QStringLiteral("\"  width=") + width + QStringLiteral(" title=")
-            + common::escapeUnquotedAttribute(fileNamePart(url)) + QStringLiteral(" ></a> ") + kCrLf + kCrLf;
+            + common::escapeUnquotedAttribute(fileNamePart(url)) + QStringLiteral(" ></a> ") + common::kCrLf
+            + common::kCrLf;
     }
     return page;
 }
@@ -162,21 +162,22 @@ QString searchGalleryPage(const common::PictureList &pictures, int columnWidth)
 QString layoutGalleryPage(const common::PictureList &pictures, int width, int Tu, const QString &ColorSel)
 {
     QString page;
-    page += QStringLiteral("<body bgcolor=") + common::escapeUnquotedAttribute(ColorSel) + QStringLiteral(">") + kCrLf;
+    page += QStringLiteral("<body bgcolor=") + common::escapeUnquotedAttribute(ColorSel) + QStringLiteral(">")
+        + common::kCrLf;
     page += QStringLiteral("<body oncontextmenu=self.event.returnValue=false topmargin=0 leftmargin=0 rightmargin=0 "
                            "bottommargin=0>")
-        + kCrLf;
+        + common::kCrLf;
     if (Tu == 1)
-        page += QStringLiteral("<div align=center>") + kCrLf;
+        page += QStringLiteral("<div align=center>") + common::kCrLf;
     const QString w = QString::number(width);
     for (int i = 0; i < pictures.PictureCount; ++i) {
         const QString quoted = pictures.at(i).toHtmlEscaped();
         page += QStringLiteral("<a href=\"") + quoted + QStringLiteral("\" target=\"_blank\"><img border=\"1\" src=\"")
-            + quoted + QStringLiteral("\" width=") + w + QStringLiteral("></a>") + kCrLf + kCrLf;
+            + quoted + QStringLiteral("\" width=") + w + QStringLiteral("></a>") + common::kCrLf + common::kCrLf;
     }
     if (Tu == 1)
-        page += QStringLiteral("</div>") + kCrLf;
-    page += QStringLiteral("</body>") + kCrLf;
+        page += QStringLiteral("</div>") + common::kCrLf;
+    page += QStringLiteral("</body>") + common::kCrLf;
     return page;
 }
 

@@ -5,10 +5,6 @@
 
 namespace browser::page {
 
-namespace {
-    const QString kCrLf = QStringLiteral("\r\n");
-}
-
 SourceSearch::Step SourceSearch::findNext(const QString &text, const QString &word)
 {
     Step step;
@@ -57,7 +53,7 @@ QString linesWithCrLf(const QByteArray &bytes)
         while (end < n && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
             ++end;
         result += QStringView(text).mid(start, end - start);
-        result += kCrLf;
+        result += common::kCrLf;
         if (end < n && text[end] == QLatin1Char('\r') && end + 1 < n && text[end + 1] == QLatin1Char('\n'))
             ++end;
         start = end + 1;
@@ -68,9 +64,9 @@ QString linesWithCrLf(const QByteArray &bytes)
 QByteArray sourceFileBytes(const QString &text)
 {
     QString lines = text;
-    lines.replace(kCrLf, QStringLiteral("\n"));
-    lines.replace(QLatin1Char('\n'), kCrLf);
-    return common::encodeLocal(lines + kCrLf);
+    lines.replace(common::kCrLf, QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\n'), common::kCrLf);
+    return common::encodeLocal(lines + common::kCrLf);
 }
 
 bool writeWebTextFile(const QString &path, const QByteArray &bytes, QString *error)

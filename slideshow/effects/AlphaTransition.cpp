@@ -139,13 +139,13 @@ namespace {
             };
             radii[y] = { clipped(outerLimit), clipped(innerLimit) };
         }
-        struct Span {
+        struct RingSpan {
             int from = 0;
             int to = 0;
         };
         // The ring's columns on a row, left and right of the inside; the centre column, when
         // on the ring, goes with the right.
-        const auto ringSpans = [&](int y) -> std::pair<Span, Span> {
+        const auto ringSpans = [&](int y) -> std::pair<RingSpan, RingSpan> {
             const auto [ring, inside] = radii[y];
             if (ring < 0)
                 return {};
@@ -156,7 +156,7 @@ namespace {
         // processor to fetch ahead by itself.
         const auto fetchAhead = [&](int y) {
             const auto [left, right] = ringSpans(y);
-            for (const Span &span : { left, right }) {
+            for (const RingSpan &span : { left, right }) {
                 const int from = span.from * 3;
                 const int to = std::min(span.to * 3, from + 1024);
                 for (int at = from; at < to; at += 64) {
@@ -229,7 +229,7 @@ namespace {
                 doneTo = inTo;
             }
             const auto [left, right] = ringSpans(y);
-            for (const Span &span : { left, right })
+            for (const RingSpan &span : { left, right })
                 if (span.from < span.to)
                     blend.perPixel(target + std::ptrdiff_t(span.from) * 3,
                         n + std::ptrdiff_t(span.from) * 3,

@@ -52,10 +52,7 @@ namespace viewer {
 
 namespace {
 
-    int px(int twips)
-    {
-        return ViewerLayout::toPixels(twips);
-    }
+    using common::px;
 
     // The standard size of a design form before the window manager resizes it, in twips.
     constexpr int kDesignWidth = 15600;

@@ -1,7 +1,7 @@
 #include "browser/frame/ui/FormReader.h"
 
 #include "browser/frame/BatchReader.h"
-#include "browser/frame/FrameLayout.h"
+#include "common/Numbers.h"
 #include "common/Settings.h"
 #include "common/SettingsKeys.h"
 #include "system/ui/Dialogs.h"
@@ -19,10 +19,7 @@
 namespace browser::frame {
 
 namespace {
-    int px(int twips)
-    {
-        return FrameLayout::toPixels(twips);
-    }
+    using common::px;
     // Vertical places, in twips.
     constexpr int kRowTop = 120;
     constexpr int kRowHeight = 330;

@@ -10,6 +10,7 @@
 #include "browser/page/ui/FormImage.h"
 #include "browser/page/ui/FormWeb.h"
 #include "common/Captions.h"
+#include "common/Numbers.h"
 #include "common/Paths.h"
 #include "common/RunningValues.h"
 #include "common/Services.h"
@@ -51,10 +52,7 @@ namespace browser::frame {
 
 namespace {
 
-    int px(int twips)
-    {
-        return FrameLayout::toPixels(twips);
-    }
+    using common::px;
 
     // The design size of the frame, in twips.
     constexpr int kDesignWidth = 15600;

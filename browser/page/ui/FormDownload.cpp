@@ -17,10 +17,7 @@
 namespace browser::page {
 
 namespace {
-    int px(int twips)
-    {
-        return common::twipsToPixels(twips);
-    }
+    using common::px;
 
     // Design geometry in twips.
     constexpr int kWidth = 7200;
@@ -29,11 +26,11 @@ namespace {
     constexpr int kLabelWidth = 1050;
     constexpr int kFieldLeft = 1200;
     constexpr int kFieldWidth = 5800;
-    constexpr int kRowHeight = 330;
+    constexpr int kDownloadRowHeight = 330;
     constexpr int kRowTops[] = { 150, 600, 1050 };
     constexpr int kButtonTop = 1560;
-    constexpr int kButtonWidth = 1200;
-    constexpr int kButtonHeight = 375;
+    constexpr int kDownloadButtonWidth = 1200;
+    constexpr int kDownloadButtonHeight = 375;
 }
 
 FormDownload::FormDownload(common::platform::Desktop &desktop, QWidget *parent)
@@ -48,35 +45,37 @@ FormDownload::FormDownload(common::platform::Desktop &desktop, QWidget *parent)
     };
     for (int row = 0; row < 3; ++row) {
         auto *label = new QLabel(captions[row], this);
-        label->setGeometry(px(kLabelLeft), px(kRowTops[row]), px(kLabelWidth), px(kRowHeight));
+        label->setGeometry(px(kLabelLeft), px(kRowTops[row]), px(kLabelWidth), px(kDownloadRowHeight));
     }
     CombUrl = new QComboBox(this);
     CombUrl->setObjectName(QStringLiteral("CombUrl"));
     CombUrl->setEditable(true);
     CombUrl->setInsertPolicy(QComboBox::NoInsert);
-    CombUrl->setGeometry(px(kFieldLeft), px(kRowTops[0]), px(kFieldWidth), px(kRowHeight));
+    CombUrl->setGeometry(px(kFieldLeft), px(kRowTops[0]), px(kFieldWidth), px(kDownloadRowHeight));
     CombUrl->installEventFilter(this);
     CombUrl->lineEdit()->installEventFilter(this);
     connect(CombUrl, &QComboBox::editTextChanged, this, [this] { CombUrl_Change(); });
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(px(kFieldLeft), px(kRowTops[1]), px(kFieldWidth), px(kRowHeight));
+    Text1->setGeometry(px(kFieldLeft), px(kRowTops[1]), px(kFieldWidth), px(kDownloadRowHeight));
     Text2 = new QLineEdit(this);
     Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setGeometry(px(kFieldLeft), px(kRowTops[2]), px(kFieldWidth), px(kRowHeight));
+    Text2->setGeometry(px(kFieldLeft), px(kRowTops[2]), px(kFieldWidth), px(kDownloadRowHeight));
 
     const auto button = [this](const QString &name, const QString &text, int left) {
         auto *b = new QPushButton(text, this);
         b->setObjectName(name);
-        b->setGeometry(px(left), px(kButtonTop), px(kButtonWidth), px(kButtonHeight));
+        b->setGeometry(px(left), px(kButtonTop), px(kDownloadButtonWidth), px(kDownloadButtonHeight));
         b->setAutoDefault(false);
         return b;
     };
     Command3 = button(QStringLiteral("Command3"), QStringLiteral("浏览(&V)"), kFieldLeft);
-    Command1 = button(
-        QStringLiteral("Command1"), QStringLiteral("下载(&D)"), kFieldLeft + kFieldWidth - 2 * kButtonWidth - 120);
-    Command2 = button(QStringLiteral("Command2"), QStringLiteral("关闭(&C)"), kFieldLeft + kFieldWidth - kButtonWidth);
+    Command1 = button(QStringLiteral("Command1"),
+        QStringLiteral("下载(&D)"),
+        kFieldLeft + kFieldWidth - 2 * kDownloadButtonWidth - 120);
+    Command2 =
+        button(QStringLiteral("Command2"), QStringLiteral("关闭(&C)"), kFieldLeft + kFieldWidth - kDownloadButtonWidth);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { close(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });

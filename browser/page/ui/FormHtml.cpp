@@ -23,16 +23,13 @@ namespace browser::page {
 
 namespace {
 
-    int px(int twips)
-    {
-        return common::twipsToPixels(twips);
-    }
+    using common::px;
 
     // Design sizes, in twips.
-    constexpr int kDesignWidth = 12000;
-    constexpr int kDesignHeight = 8400;
+    constexpr int kHtmlWidth = 12000;
+    constexpr int kHtmlHeight = 8400;
     constexpr int kBoxLeft = 40;
-    constexpr int kRowHeight = 285;
+    constexpr int kHtmlRowHeight = 285;
     constexpr int kText2Top = 15;
     constexpr int kText3Top = 315;
     constexpr int kText1Top = 620;
@@ -53,7 +50,7 @@ FormHtml::FormHtml(const common::Services &services, QString startFolder, QWidge
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kSourceCaption);
     createControls();
-    resize(px(kDesignWidth), px(kDesignHeight));
+    resize(px(kHtmlWidth), px(kHtmlHeight));
 }
 
 void FormHtml::createControls()
@@ -247,11 +244,11 @@ void FormHtml::Form_Resize()
     const QWidget *inner = centralWidget();
     const SourceEditorLayout l = sourceEditorLayout(inner->width() * 15, inner->height() * 15);
     // A window too small for the layout keeps what fits.
-    Text2->setGeometry(px(kBoxLeft), px(kText2Top), qMax(0, px(l.text2Width)), px(kRowHeight));
-    Text3->setGeometry(px(kBoxLeft), px(kText3Top), qMax(0, px(l.text3Width)), px(kRowHeight));
+    Text2->setGeometry(px(kBoxLeft), px(kText2Top), qMax(0, px(l.text2Width)), px(kHtmlRowHeight));
+    Text3->setGeometry(px(kBoxLeft), px(kText3Top), qMax(0, px(l.text3Width)), px(kHtmlRowHeight));
     Frame1->setGeometry(px(l.frame1Left), 0, px(kFrameWidth), px(kFrameHeight));
     const int inside = Frame1->contentsRect().top();
-    const int rowHeight = qMax(px(kRowHeight), Frame1->height() - inside - 1);
+    const int rowHeight = qMax(px(kHtmlRowHeight), Frame1->height() - inside - 1);
     TextFind->setGeometry(px(100), inside, px(2200), rowHeight);
     CmdFind->setGeometry(px(2380), inside, px(1130), rowHeight);
     Text1->setGeometry(px(kBoxLeft), px(kText1Top), qMax(0, px(l.text1Width)), qMax(0, px(l.text1Height)));

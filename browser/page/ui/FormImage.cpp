@@ -26,22 +26,19 @@
 namespace browser::page {
 
 namespace {
-    int px(int twips)
-    {
-        return common::twipsToPixels(twips);
-    }
+    using common::px;
 
     // Design geometry in twips.
-    constexpr int kDesignWidth = 12000;
-    constexpr int kDesignHeight = 9000;
+    constexpr int kImageWidth = 12000;
+    constexpr int kImageHeight = 9000;
     constexpr int kTopRow = 60;
-    constexpr int kRowHeight = 360;
+    constexpr int kImageRowHeight = 360;
     constexpr int kWebLeft = 50;
     constexpr int kWebTop = 480;
-    constexpr int kButtonHeight = 420;
-    constexpr int kButtonWidth = 1350;
+    constexpr int kImageButtonHeight = 420;
+    constexpr int kImageButtonWidth = 1350;
     constexpr int kCmdLefts[] = { 0, 1200, 2700, 0, 4200, 5700 };
-    constexpr int kCmbLeft = -2000;
+    constexpr int kImageCmbLeft = -2000;
     constexpr int kKeyEnter = 13;
     constexpr int kKeyUp = 38;
     constexpr int kKeyDown = 40;
@@ -65,7 +62,7 @@ FormImage::FormImage(const common::Services &services, common::RunningValues &va
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("图片详情 -"));
     createControls();
-    resize(px(kDesignWidth), px(kDesignHeight));
+    resize(px(kImageWidth), px(kImageHeight));
     saveAddress = [this](const QString &address) {
         AddressSaver::saveWithDialog(this, address);
     };
@@ -107,7 +104,7 @@ void FormImage::createControls()
 
     LabNet = new QLabel(QStringLiteral("网址："), this);
     LabNet->setObjectName(QStringLiteral("LabNet"));
-    LabNet->setGeometry(px(kWebLeft + 60), px(kTopRow), px(600), px(kRowHeight));
+    LabNet->setGeometry(px(kWebLeft + 60), px(kTopRow), px(600), px(kImageRowHeight));
     CombNet = new QComboBox(this);
     CombNet->setObjectName(QStringLiteral("CombNet"));
     CombNet->setEditable(true);
@@ -144,7 +141,7 @@ void FormImage::createControls()
     // Off the window: it keeps the focus so the arrow keys scroll the picture.
     Cmb = new QComboBox(this);
     Cmb->setObjectName(QStringLiteral("Cmb"));
-    Cmb->setGeometry(px(kCmbLeft), 0, px(1470), px(300));
+    Cmb->setGeometry(px(kImageCmbLeft), 0, px(1470), px(300));
     Cmb->installEventFilter(this);
 }
 
@@ -248,10 +245,10 @@ void FormImage::Form_Resize()
     Web->setGeometry(px(kWebLeft), px(kWebTop), qMax(0, px(innerWidth - 100)), qMax(0, px(innerHeight - 1050)));
     for (const int index : { 1, 2, 4, 5 })
         Cmd[size_t(index)]->setGeometry(
-            px(kCmdLefts[index]), px(innerHeight - 550), px(kButtonWidth), px(kButtonHeight));
-    CmdSearch->setGeometry(px(innerWidth - 1200), px(kTopRow), px(500), px(kRowHeight));
-    CmdSave->setGeometry(px(innerWidth - 600), px(kTopRow), px(500), px(kRowHeight));
-    CombNet->resize(qMax(0, px(innerWidth - 2000)), px(kRowHeight));
+            px(kCmdLefts[index]), px(innerHeight - 550), px(kImageButtonWidth), px(kImageButtonHeight));
+    CmdSearch->setGeometry(px(innerWidth - 1200), px(kTopRow), px(500), px(kImageRowHeight));
+    CmdSave->setGeometry(px(innerWidth - 600), px(kTopRow), px(500), px(kImageRowHeight));
+    CombNet->resize(qMax(0, px(innerWidth - 2000)), px(kImageRowHeight));
 }
 
 bool FormImage::eventFilter(QObject *watched, QEvent *event)

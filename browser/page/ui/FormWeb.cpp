@@ -49,15 +49,12 @@ namespace browser::page {
 
 namespace {
 
-    int px(int twips)
-    {
-        return common::twipsToPixels(twips);
-    }
+    using common::px;
 
     // Where the window waits until the frame moves it into place.
     constexpr int kOffScreenLeft = 40000;
     constexpr int kBarHiddenLeft = -5000;
-    constexpr int kCmbLeft = -2000;
+    constexpr int kWebCmbLeft = -2000;
 
     // Runs work on the thread pool and hands what it returns to deliver on the event loop, unless
     // guard has gone by then.
@@ -219,7 +216,7 @@ void FormWeb::createControls()
 
     Cmb = new QComboBox(this);
     Cmb->setObjectName(QStringLiteral("Cmb"));
-    Cmb->setGeometry(px(kCmbLeft), 0, px(1470), px(300));
+    Cmb->setGeometry(px(kWebCmbLeft), 0, px(1470), px(300));
     Cmb->installEventFilter(this);
 
     Timer2 = new QTimer(this);
