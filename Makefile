@@ -11,6 +11,7 @@ PACKAGES := cmake g++ make pkg-config clang-format libcpp-httplib-dev \
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 TIDY_PACKAGES := clang-tidy
 ASAN_DIR ?= build-asan
+TIDY_DIR ?= build-tidy
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 TEST_ENV := QT_QPA_PLATFORM=offscreen QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox --disable-gpu"
 
@@ -66,13 +67,17 @@ fuzz: deps
 	cmake -S fuzz -B fuzz-build -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build fuzz-build -j $(JOBS)
 
-# clang-tidy with the checks of .clang-tidy over every source file of the build.
-tidy: build
+# clang-tidy with the checks of .clang-tidy over every source file of the programs, each checked
+# alone: its build folder compiles every source by itself, so a missing include shows there too.
+tidy: deps
 	@$(call install_missing,$(TIDY_PACKAGES))
-	run-clang-tidy -quiet -p $(BUILD_DIR) -j $(JOBS) '^$(CURDIR)/(app|common|system|viewer|slideshow|web|browser|desktop)/'
+	@[ -f $(TIDY_DIR)/CMakeCache.txt ] || cmake -S . -B $(TIDY_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVELMORA_UNITY_BUILD=OFF -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF
+	cmake --build $(TIDY_DIR) -j $(JOBS)
+	run-clang-tidy -quiet -p $(TIDY_DIR) -j $(JOBS) '^$(CURDIR)/(app|common|system|viewer|slideshow|web|browser|desktop)/'
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) fuzz-build
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TIDY_DIR) fuzz-build

@@ -4,7 +4,8 @@ set -u
 status=0
 fail() { echo "check-style: $*"; status=1; }
 
-files=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+files=$(git ls-files '*.cpp' '*.h' 2>/dev/null ||
+    find . \( -path './build*' -o -path './fuzz-build' \) -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
 
 for h in $(echo "$files" | grep '\.h$'); do
     grep -q '^#pragma once' "$h" || fail "$h: no #pragma once"
