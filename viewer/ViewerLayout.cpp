@@ -1,7 +1,5 @@
 #include "viewer/ViewerLayout.h"
 
-#include "common/Numbers.h"
-
 namespace viewer {
 
 void ViewerLayout::resize(int width, int height)
@@ -43,11 +41,6 @@ void ViewerLayout::releaseSplitter()
     dir1Width = drive1Width;
     webLeft = lawLeft + 50;
     webWidth = innerWidth - webLeft - 40;
-}
-
-int ViewerLayout::toPixels(int twips)
-{
-    return common::twipsToPixels(twips);
 }
 
 }

@@ -29,8 +29,6 @@ struct ViewerLayout {
     void dragSplitter(int mouseX);
     // law_MouseUp: the folder panel takes the splitter's position.
     void releaseSplitter();
-
-    static int toPixels(int twips);
 };
 
 }

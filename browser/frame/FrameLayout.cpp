@@ -27,11 +27,6 @@ void FrameLayout::toggleTopBar()
     resize(innerWidth, innerHeight);
 }
 
-int FrameLayout::toPixels(int twips)
-{
-    return common::twipsToPixels(twips);
-}
-
 TabStripGeometry PaiLie(int innerWidth, int tabCount)
 {
     TabStripGeometry strip;

@@ -35,8 +35,6 @@ struct FrameLayout {
     void resize(int width, int height);
     // F11: shows or hides the top bar and lays out again.
     void toggleTopBar();
-
-    static int toPixels(int twips);
 };
 
 // One tab label's place on the strip row, in twips. A width of zero or less cannot be given to a

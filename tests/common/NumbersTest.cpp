@@ -47,6 +47,16 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour)
     EXPECT_EQ(common::roundHalfEven(std::nan("")), 0);
 }
 
+TEST(Twips, BecomePixelsRoundedHalfToEven)
+{
+    EXPECT_EQ(common::px(795), 53);
+    EXPECT_EQ(common::px(1330), 89); // 88.67
+    EXPECT_EQ(common::px(-2000), -133);
+    EXPECT_EQ(common::px(112), 7); // 7.47
+    EXPECT_EQ(common::px(37), 2); // 2.47
+    EXPECT_EQ(common::px(45), 3);
+}
+
 TEST(RangeRule, ValuesOutside30To200Become30)
 {
     const std::pair<const char *, int> cases[] = {

@@ -58,15 +58,6 @@ TEST(ViewerLayout, DraggingTheSplitterTo3000ResizesThePanelAndThePage)
     EXPECT_EQ(layout.webWidth, 15000 - 3050 - 40);
 }
 
-TEST(ViewerLayout, TwipsBecomePixelsRoundedHalfToEven)
-{
-    EXPECT_EQ(ViewerLayout::toPixels(795), 53);
-    EXPECT_EQ(ViewerLayout::toPixels(-2000), -133);
-    EXPECT_EQ(ViewerLayout::toPixels(112), 7); // 7.47
-    EXPECT_EQ(ViewerLayout::toPixels(37), 2); // 2.47
-    EXPECT_EQ(ViewerLayout::toPixels(45), 3);
-}
-
 void writeBytes(const QString &path, int size)
 {
     QFile file(path);
