@@ -316,11 +316,6 @@ double decodeMs(const QStringList &paths, int pictures, int edge, bool program =
     return clock.nsecsElapsed() / 1e6;
 }
 
-double decodeFloorMs(const QStringList &paths, int pictures, int edge)
-{
-    return decodeMs(paths, pictures, edge);
-}
-
 void print(const char *name, const Run &run, double floorMs, double smallPeak)
 {
     std::printf("  %-26s first screen %7.0f ms (%5.2fx floor)   all painted %7.0f ms   peak PSS %7.0f MB (%4.2fx small "
@@ -374,7 +369,7 @@ int main(int argc, char **argv)
     };
     for (const Layout layout : { Layout { 3, 16, 256 }, Layout { 0, 1, 1024 } }) {
         std::printf("layout %d (%d x %d view, page width %d):\n", layout.mode, kView.width(), kView.height(), W);
-        const double floorMs = decodeFloorMs(camera, layout.visible, layout.edge);
+        const double floorMs = decodeMs(camera, layout.visible, layout.edge);
         std::printf("  decode floor: %d pictures of the first screen, scaled to %d, %d threads: %.0f ms\n",
             layout.visible,
             layout.edge,
@@ -404,7 +399,7 @@ int main(int argc, char **argv)
         if (!scaledOnly)
             print("originals (before)", measure(cameraPage, false, cache, layout.visible), floorMs, smallRun.peakMb);
         // The machine's load changes: the cold run is set against a floor measured just before it.
-        const double coldFloorMs = decodeFloorMs(camera, layout.visible, layout.edge);
+        const double coldFloorMs = decodeMs(camera, layout.visible, layout.edge);
         std::printf("  decode floor again, just before the cold run: %.0f ms\n", coldFloorMs);
         print("scaled, cold cache", measure(cameraPage, true, cache, layout.visible), coldFloorMs, smallRun.peakMb);
         print("scaled, warm cache", measure(cameraPage, true, cache, layout.visible), floorMs, smallRun.peakMb);

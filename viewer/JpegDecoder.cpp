@@ -110,9 +110,6 @@ namespace {
         }
     };
 
-    // Runs the codec over the bytes into work.picture. Everything the codec touches lives in work,
-    // which outlives the jump back here from a failure, and no object with a destructor is alive
-    // in this frame when the codec is called.
     // The codec's scale in eighths that decodes a picture of width x height at least as large as
     // atLeast: the smallest, and never above the stated size.
     unsigned int eighthsFor(JDIMENSION width, JDIMENSION height, QSize atLeast)
@@ -130,6 +127,9 @@ namespace {
         return 8;
     }
 
+    // Runs the codec over the bytes into work.picture. Everything the codec touches lives in work,
+    // which outlives the jump back here from a failure, and no object with a destructor is alive
+    // in this frame when the codec is called.
     JpegDecoded::Status decodeInto(Work &work, QByteArrayView bytes, qint64 maxPixels, QSize atLeast)
     {
         jpeg_decompress_struct &codec = work.codec;
